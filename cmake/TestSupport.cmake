@@ -1,0 +1,51 @@
+# GoogleTest from Debian's source package, and helpers that build a test for
+# every platform: natively (plus a sanitized copy) and for Windows under Wine.
+if(NOT TARGET gtest)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+endif()
+
+set(SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+
+# A copy of a static library built with the sanitizers.
+function(add_sanitized_library name from)
+  get_target_property(sources ${from} SOURCES)
+  get_target_property(dir ${from} SOURCE_DIR)
+  list(TRANSFORM sources PREPEND ${dir}/)
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${dir})
+  target_compile_options(${name} PRIVATE ${SANITIZER_FLAGS})
+  target_link_options(${name} PUBLIC ${SANITIZER_FLAGS})
+endfunction()
+
+# Wine-run tests share one prefix made by the wine_prefix fixture.
+function(wine_test name)
+  if(WIN32)
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_prefix RESOURCE_LOCK wine_prefix)
+  endif()
+endfunction()
+
+# add_core_test(NAME SOURCES <files> LIBS <libs> [DATA_DIR <dir>])
+# One GoogleTest program per platform. Under Wine it is one CTest test (a Wine
+# start costs a second); natively every case is its own CTest test.
+function(add_core_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;ARGS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} gtest gtest_main)
+  if(WIN32)
+    add_test(NAME ${name} COMMAND ${name} ${T_ARGS})
+    wine_test(${name})
+  else()
+    gtest_discover_tests(${name} EXTRA_ARGS ${T_ARGS} DISCOVERY_TIMEOUT 60)
+    if(WITH_SANITIZED_TESTS)
+      set(san_libs ${T_LIBS})
+      list(TRANSFORM san_libs APPEND _san)
+      add_executable(${name}_san ${T_SOURCES})
+      target_compile_options(${name}_san PRIVATE ${SANITIZER_FLAGS})
+      target_link_libraries(${name}_san PRIVATE ${san_libs} gtest gtest_main)
+      add_test(NAME ${name}_san COMMAND ${name}_san ${T_ARGS})
+    endif()
+  endif()
+endfunction()

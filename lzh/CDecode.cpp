@@ -1,0 +1,259 @@
+#include "CDecode.h"
+
+#include "LzhArchive.h"
+
+#include <cstring>
+
+uint32_t CDecode::copyPosition_ = 0;
+
+CDecode::CDecode(LzhArchive* owner) : owner_(owner) {}
+
+void CDecode::DecodeStart()
+{
+    owner_->InitBits();
+    blockSize_ = 0;
+    pendingCopies_ = 0;
+    badTable_ = false;
+}
+
+void CDecode::Decode(uint32_t count, uint8_t* buffer)
+{
+    uint32_t r = 0;
+    while (--pendingCopies_ >= 0) {
+        buffer[r] = buffer[copyPosition_];
+        copyPosition_ = (copyPosition_ + 1) & WindowMask;
+        if (++r == count)
+            return;
+    }
+    for (;;) {
+        unsigned c = DecodeChar();
+        if (c <= 255) {
+            buffer[r] = static_cast<uint8_t>(c);
+            if (++r == count)
+                return;
+            continue;
+        }
+        pendingCopies_ = static_cast<int32_t>(c) - 253;
+        copyPosition_ = (r - DecodePosition() - 1) & WindowMask;
+        while (--pendingCopies_ >= 0) {
+            buffer[r] = buffer[copyPosition_];
+            copyPosition_ = (copyPosition_ + 1) & WindowMask;
+            if (++r == count)
+                return;
+        }
+    }
+}
+
+// Walks from a table entry down the tree, one input bit per level starting at
+// the given bit of the bit buffer, until it reaches a symbol below limit.
+unsigned CDecode::WalkTree(unsigned j, unsigned limit, int bit)
+{
+    uint32_t bits = owner_->BitBuffer();
+    uint32_t mask = 1u << bit;
+    while (j >= limit) {
+        if (mask == 0 || j >= static_cast<unsigned>(TreeSize)) {
+            ReportBadTable();
+            return 0;
+        }
+        j = (bits & mask) ? right_[j] : left_[j];
+        mask >>= 1;
+    }
+    return j;
+}
+
+unsigned CDecode::DecodeChar()
+{
+    if (blockSize_ == 0) {
+        if (badTable_)
+            return 0;
+        blockSize_ = owner_->GetBits(16);
+        ReadLengths(NT, TBIT, 3);
+        ReadCharLengths();
+        ReadLengths(NP, PBIT, NoSpecial);
+        if (badTable_) {
+            blockSize_ = 0;
+            return 0;
+        }
+    }
+    --blockSize_;
+    unsigned j = charTable_[owner_->BitBuffer() >> (32 - CharTableBits)];
+    if (j >= static_cast<unsigned>(NC))
+        j = WalkTree(j, NC, 31 - CharTableBits);
+    owner_->FillBits(charLength_[j]);
+    return j;
+}
+
+unsigned CDecode::DecodePosition()
+{
+    unsigned j = ptTable_[owner_->BitBuffer() >> (32 - PtTableBits)];
+    if (j >= static_cast<unsigned>(NP))
+        j = WalkTree(j, NP, 31 - PtTableBits);
+    owner_->FillBits(ptLength_[j]);
+    if (j == 0)
+        return 0;
+    return (1u << (j - 1)) + owner_->GetBits(static_cast<int>(j) - 1);
+}
+
+void CDecode::ReadLengths(int nn, int nbit, int special)
+{
+    if (badTable_)
+        return;
+    int n = static_cast<int>(owner_->GetBits(nbit));
+    if (n == 0) {
+        unsigned c = owner_->GetBits(nbit);
+        if (c >= static_cast<unsigned>(nn)) {
+            ReportBadTable();
+            return;
+        }
+        std::memset(ptLength_, 0, sizeof ptLength_);
+        for (uint16_t& entry : ptTable_)
+            entry = static_cast<uint16_t>(c);
+        return;
+    }
+    if (n > nn) {
+        ReportBadTable();
+        return;
+    }
+    int i = 0;
+    while (i < n) {
+        uint32_t bits = owner_->BitBuffer();
+        int c = static_cast<int>(bits >> 29);
+        if (c == 7) {
+            // Lengths of 7 and more continue in unary: one more per 1 bit.
+            for (uint32_t mask = 1u << 28; bits & mask; mask >>= 1)
+                ++c;
+            if (c > MaxCodeLength) {
+                ReportBadTable();
+                return;
+            }
+        }
+        owner_->FillBits(c < 7 ? 3 : c - 3);
+        ptLength_[i++] = static_cast<uint8_t>(c);
+        if (i == special) {
+            int k = static_cast<int>(owner_->GetBits(2));
+            while (--k >= 0 && i < nn)
+                ptLength_[i++] = 0;
+        }
+    }
+    while (i < nn)
+        ptLength_[i++] = 0;
+    if (!MakeTable(nn, ptLength_, PtTableBits, ptTable_))
+        ReportBadTable();
+}
+
+void CDecode::ReadCharLengths()
+{
+    if (badTable_)
+        return;
+    int n = static_cast<int>(owner_->GetBits(CBIT));
+    if (n == 0) {
+        unsigned c = owner_->GetBits(CBIT);
+        if (c >= static_cast<unsigned>(NC)) {
+            ReportBadTable();
+            return;
+        }
+        std::memset(charLength_, 0, sizeof charLength_);
+        for (uint16_t& entry : charTable_)
+            entry = static_cast<uint16_t>(c);
+        return;
+    }
+    if (n > NC) {
+        ReportBadTable();
+        return;
+    }
+    int i = 0;
+    while (i < n) {
+        unsigned c = ptTable_[owner_->BitBuffer() >> (32 - PtTableBits)];
+        if (c >= static_cast<unsigned>(NT))
+            c = WalkTree(c, NT, 31 - PtTableBits);
+        if (badTable_)
+            return;
+        owner_->FillBits(ptLength_[c]);
+        if (c > 2) {
+            charLength_[i++] = static_cast<uint8_t>(c - 2);
+            continue;
+        }
+        // 0: one zero length; 1: 3 to 18 of them; 2: 20 to 531 of them.
+        int run = c == 0 ? 1 : c == 1 ? static_cast<int>(owner_->GetBits(4)) + 3
+                                      : static_cast<int>(owner_->GetBits(CBIT)) + 20;
+        if (run > NC - i) {
+            ReportBadTable();
+            return;
+        }
+        std::memset(charLength_ + i, 0, static_cast<std::size_t>(run));
+        i += run;
+    }
+    if (i < NC)
+        std::memset(charLength_ + i, 0, static_cast<std::size_t>(NC - i));
+    if (!MakeTable(NC, charLength_, CharTableBits, charTable_))
+        ReportBadTable();
+}
+
+// Canonical code assignment: codes of each length follow one another in
+// symbol order. Codes up to tablebits long fill the table directly; longer
+// ones hang below their table slot as a tree of left/right nodes.
+bool CDecode::MakeTable(int nchar, const uint8_t* lengths, int tablebits, uint16_t* table)
+{
+    uint32_t count[MaxCodeLength + 1] = {};
+    for (int i = 0; i < nchar; i++)
+        count[lengths[i]]++;
+
+    // The lengths must fill the code space exactly: a code that leaves gaps
+    // or overflows it is damage, and an overfull one would write past the table.
+    uint32_t start[MaxCodeLength + 2];
+    start[1] = 0;
+    for (int i = 1; i <= MaxCodeLength; i++)
+        start[i + 1] = start[i] + (count[i] << (MaxCodeLength - i));
+    if (start[MaxCodeLength + 1] != (1u << 16))
+        return false;
+
+    uint32_t weight[MaxCodeLength + 1];
+    const int shift = MaxCodeLength - tablebits;
+    for (int i = 1; i <= tablebits; i++) {
+        start[i] >>= shift;
+        weight[i] = 1u << (tablebits - i);
+    }
+    for (int i = tablebits + 1; i <= MaxCodeLength; i++)
+        weight[i] = 1u << (MaxCodeLength - i);
+
+    const uint32_t tableSize = 1u << tablebits;
+    uint32_t k = (start[tablebits + 1] & 0xFFFF) >> shift;
+    if (k != 0 && k != tableSize)
+        for (uint32_t i = k; i < tableSize; i++)
+            table[i] = 0;
+
+    unsigned avail = static_cast<unsigned>(nchar);
+    const uint32_t treeBit = 1u << (15 - tablebits);
+    for (int ch = 0; ch < nchar; ch++) {
+        int len = lengths[ch];
+        if (len == 0)
+            continue;
+        uint32_t next = start[len] + weight[len];
+        if (len <= tablebits) {
+            for (uint32_t i = start[len]; i < next; i++)
+                table[i] = static_cast<uint16_t>(ch);
+        } else {
+            uint32_t code = start[len];
+            uint16_t* p = &table[code >> shift];
+            for (int i = len - tablebits; i > 0; i--) {
+                if (*p == 0) {
+                    if (avail >= static_cast<unsigned>(TreeSize))
+                        return false;
+                    left_[avail] = right_[avail] = 0;
+                    *p = static_cast<uint16_t>(avail++);
+                }
+                p = (code & treeBit) ? &right_[*p] : &left_[*p];
+                code = (code << 1) & 0xFFFF;
+            }
+            *p = static_cast<uint16_t>(ch);
+        }
+        start[len] = next;
+    }
+    return true;
+}
+
+void CDecode::ReportBadTable()
+{
+    badTable_ = true;
+    owner_->ReportError("Bad table\nBad table\nBad table\nBad table\n");
+}

@@ -1,0 +1,24 @@
+// The few file-system calls the archive reader needs, one file per platform.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+namespace lzhfs {
+
+// Opens with stdio mode text and no sharing restriction. Names use "\" as
+// the directory separator on every platform.
+std::FILE* OpenShared(const char* name, const char* mode);
+
+// CreateDirectory semantics: failure (an existing directory, say) is the caller's to ignore.
+bool MakeDirectory(const char* name);
+
+// The file's last-write time as MS-DOS time and date.
+bool GetDosStamp(std::FILE* file, uint16_t& time, uint16_t& date);
+
+// Sets the last-write time from an MS-DOS stamp taken as is, without any
+// local-to-UTC conversion. Flushes the stream first so that no later write
+// moves the time again.
+bool SetDosStamp(std::FILE* file, uint16_t time, uint16_t date);
+
+}  // namespace lzhfs

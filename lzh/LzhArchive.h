@@ -1,0 +1,150 @@
+// Reader of LZH archives with level 0 and level 1 headers, methods "-lh0-",
+// "-lh4-" and "-lh5-". Entries are unpacked below the current directory,
+// checked against their CRC-16 and stamped with their stored time.
+#pragma once
+
+#include "StreamFile.h"
+
+#include <cstdint>
+#include <memory>
+
+class CDecode;
+
+class LzhArchive {
+public:
+    static const uint32_t TransferSize = 8192;
+
+    LzhArchive();
+    virtual ~LzhArchive();
+    LzhArchive(const LzhArchive&) = delete;
+    LzhArchive& operator=(const LzhArchive&) = delete;
+
+    // Notifications. kind: 0 open, 1 read, 2 write; only Open looks at the answer (retry).
+    virtual bool OnFileError(StreamFile* file, int kind, int arg);
+    virtual void OnEntryBegin(const char* name, uint32_t entryBytes, uint32_t uncompressedSize);
+    virtual void OnEntryEnd(const char* name, uint32_t entryBytes, uint32_t uncompressedSize);
+    virtual void OnProgress(const char* name, uint32_t bytesDone, uint32_t bytesTotal);
+
+    // For tools that list or test an archive: what a good header says.
+    struct EntryInfo {
+        const char* name;
+        char method[6];
+        int level;
+        uint32_t compressedSize;
+        uint32_t uncompressedSize;
+        uint16_t crc;
+        uint16_t dosTime;
+        uint16_t dosDate;
+    };
+    // result: -1 listed only; 1 the data unpacked and matched its CRC; 0 it did not.
+    virtual void OnEntryListed(const EntryInfo& entry, int result);
+
+    // 1: every entry unpacked and verified; 0: an entry failed (later ones are
+    // left alone); -2: the archive is missing or empty.
+    int ExtractAll(const char* archivePath);
+    // Total unpacked size of the entries whose headers are good.
+    uint32_t ScanTotalSize(const char* archivePath);
+    // Reports every entry through OnEntryListed, decoding (writing nothing)
+    // when test is set. 1 when every header, and with test every entry, was
+    // good; 0 otherwise; -2 for a missing or empty archive.
+    int ListAll(const char* archivePath, bool test);
+
+    // Diagnostics go nowhere unless a sink is set (the tests set one).
+    using DiagnosticSink = void (*)(void* context, const char* text);
+    void SetDiagnosticSink(DiagnosticSink sink, void* context);
+    void ReportError(const char* format, ...)
+#if defined(__GNUC__)
+        __attribute__((format(printf, 2, 3)))
+#endif
+        ;
+
+    // Bit reader used by the decoder: the next input bits sit at the top of
+    // bitBuffer_, oldest first.
+    void FillBits(int n)
+    {
+        bitBuffer_ = n >= 32 ? 0 : bitBuffer_ << n;
+        while (n > bitCount_) {
+            n -= bitCount_;
+            bitBuffer_ |= n >= 32 ? 0 : uint32_t(pendingByte_) << n;
+            pendingByte_ = NextCompressedByte();
+            bitCount_ = 8;
+        }
+        bitCount_ -= n;
+        bitBuffer_ |= pendingByte_ >> bitCount_;
+    }
+    unsigned GetBits(int n)
+    {
+        unsigned bits = n >= 1 ? bitBuffer_ >> (32 - n) : 0;
+        FillBits(n);
+        return bits;
+    }
+    void InitBits()
+    {
+        bitBuffer_ = 0;
+        pendingByte_ = 0;
+        bitCount_ = 0;
+        overrun_ = 0;
+        FillBits(32);
+    }
+    uint32_t BitBuffer() const { return bitBuffer_; }
+
+protected:
+    // The entry being unpacked; valid from its header to its end.
+    const char* EntryName() const { return name_; }
+
+private:
+    // Reading stops this many bytes past the compressed data: the bit reader
+    // looks at most five bytes ahead, so more means the data is damaged.
+    static const uint32_t MaxOverrun = 16;
+
+    unsigned NextCompressedByte()
+    {
+        if (compressedLeft_ == 0) {
+            ++overrun_;
+            return 0;
+        }
+        --compressedLeft_;
+        return static_cast<unsigned>(input_->GetByte()) & 0xFF;
+    }
+
+    int ExtractEntry(StreamFile& input);
+    enum HeaderResult { HeaderGood, HeaderFailed, HeaderDamaged };
+    HeaderResult ReadHeader();
+    bool HeaderFitsFields() const;
+    bool DecodeEntry(bool writeOutput);
+    bool SkipEntryData();
+    EntryInfo Info() const;
+    bool SkipExtendedHeaders();
+    bool PassOn(uint32_t n, bool writeOutput);
+    void BuildCrcTable();
+    void UpdateCrc(const uint8_t* p, uint32_t n);
+
+    // CRC-16/ARC: polynomial 0xA001 reflected, starting at 0, no final inversion.
+    uint16_t crcTable_[256];
+    uint32_t crc_ = 0;
+
+    uint32_t bitBuffer_ = 0;
+    unsigned pendingByte_ = 0;
+    int bitCount_ = 0;
+    uint32_t compressedLeft_ = 0;
+    uint32_t overrun_ = 0;
+
+    uint32_t remaining_ = 0;
+    StreamFile* input_ = nullptr;
+    StreamFile* output_ = nullptr;
+    uint8_t transfer_[TransferSize];
+
+    // Header: the H bytes from offset 2, then what was taken out of them.
+    uint8_t header_[256];
+    unsigned headerSize_ = 0;
+    unsigned headerSum_ = 0;
+    uint16_t storedCrc_ = 0;
+    uint32_t compressedSize_ = 0;
+    uint32_t uncompressedSize_ = 0;
+    char* name_ = nullptr;
+    unsigned nameLength_ = 0;
+
+    std::unique_ptr<CDecode> decoder_;
+    DiagnosticSink sink_ = nullptr;
+    void* sinkContext_ = nullptr;
+};

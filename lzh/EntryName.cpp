@@ -41,10 +41,13 @@ bool IsReservedDevice(const char* part, std::size_t length)
 
 bool IsSafeComponent(const char* part, std::size_t length)
 {
-    if (length == 0)
-        return false;
-    // ".", ".." and "..." (which Windows 95 reads as the grandparent).
-    if (std::strspn(part, ".") >= length)
+    // Windows drops trailing dots and spaces, so ".", "..", "... " and "..."
+    // (which Windows 95 reads as the grandparent) all name a parent, and " "
+    // names nothing.
+    std::size_t kept = length;
+    while (kept > 0 && (part[kept - 1] == '.' || part[kept - 1] == ' '))
+        --kept;
+    if (kept == 0)
         return false;
     return !IsReservedDevice(part, length);
 }

@@ -18,29 +18,46 @@ void CDecode::DecodeStart()
 
 void CDecode::Decode(uint32_t count, uint8_t* buffer)
 {
+    // Locals: stores into the window could alias the members.
     uint32_t r = 0;
-    while (--pendingCopies_ >= 0) {
-        buffer[r] = buffer[copyPosition_];
-        copyPosition_ = (copyPosition_ + 1) & WindowMask;
-        if (++r == count)
-            return;
-    }
+    uint32_t from = copyPosition_;
+    int32_t pending = pendingCopies_;
     for (;;) {
+        while (pending > 0) {
+            // Copy what fits before the chunk ends or the source wraps.
+            uint32_t n = static_cast<uint32_t>(pending);
+            if (n > count - r)
+                n = count - r;
+            if (n > WindowSize - from)
+                n = WindowSize - from;
+            if (n >= 16 && (from + n <= r || r + n <= from)) {
+                std::memcpy(buffer + r, buffer + from, n);
+            } else {
+                // Overlapping copies repeat what they have just written.
+                for (uint32_t i = 0; i < n; i++)
+                    buffer[r + i] = buffer[from + i];
+            }
+            r += n;
+            from = (from + n) & WindowMask;
+            pending -= static_cast<int32_t>(n);
+            if (r == count) {
+                copyPosition_ = from;
+                pendingCopies_ = pending;
+                return;
+            }
+        }
         unsigned c = DecodeChar();
         if (c <= 255) {
             buffer[r] = static_cast<uint8_t>(c);
-            if (++r == count)
+            if (++r == count) {
+                copyPosition_ = from;
+                pendingCopies_ = pending;
                 return;
+            }
             continue;
         }
-        pendingCopies_ = static_cast<int32_t>(c) - 253;
-        copyPosition_ = (r - DecodePosition() - 1) & WindowMask;
-        while (--pendingCopies_ >= 0) {
-            buffer[r] = buffer[copyPosition_];
-            copyPosition_ = (copyPosition_ + 1) & WindowMask;
-            if (++r == count)
-                return;
-        }
+        pending = static_cast<int32_t>(c) - 253;
+        from = (r - DecodePosition() - 1) & WindowMask;
     }
 }
 

@@ -21,4 +21,24 @@ bool GetDosStamp(std::FILE* file, uint16_t& time, uint16_t& date);
 // moves the time again.
 bool SetDosStamp(std::FILE* file, uint16_t time, uint16_t date);
 
+// Byte reads on a stream owned by a single thread, without stdio's locking
+// where the platform offers that.
+inline int GetChar(std::FILE* file)
+{
+#if defined(_WIN32)
+    return std::getc(file);
+#else
+    return getc_unlocked(file);
+#endif
+}
+
+inline bool AtEof(std::FILE* file)
+{
+#if defined(_WIN32)
+    return std::feof(file) != 0;
+#else
+    return feof_unlocked(file) != 0;
+#endif
+}
+
 }  // namespace lzhfs

@@ -95,9 +95,9 @@ uint32_t StreamFile::Write(const void* buffer, uint32_t n)
 
 int StreamFile::GetByte()
 {
-    if (!usable || std::feof(stream))
+    if (!usable || lzhfs::AtEof(stream))
         return NoByte;
-    int c = std::getc(stream);
+    int c = lzhfs::GetChar(stream);
     if (c == EOF) {
         Fail(1);
         return NoByte;

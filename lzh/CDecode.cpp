@@ -83,6 +83,13 @@ unsigned CDecode::DecodeChar()
     if (blockSize_ == 0) {
         if (badTable_)
             return 0;
+        // Past the data the reader supplies zero bits, and zeros read as a
+        // block of one-symbol codes that never ends: a block whose header
+        // cannot fit in what is left of the data is damage.
+        if (owner_->BitsLeft() < MinBlockHeaderBits) {
+            ReportBadTable();
+            return 0;
+        }
         blockSize_ = owner_->GetBits(16);
         ReadLengths(NT, TBIT, 3);
         ReadCharLengths();

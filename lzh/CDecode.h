@@ -23,6 +23,8 @@ public:
     static const int TreeSize = 2 * NC - 1;  // 1019
     static const int MaxCodeLength = 16;
     static const int NoSpecial = -1;
+    // Symbol count, then the three codes in their shortest (one-symbol) form.
+    static const int MinBlockHeaderBits = 16 + 2 * TBIT + 2 * CBIT + 2 * PBIT;
 
     explicit CDecode(LzhArchive* owner);
 

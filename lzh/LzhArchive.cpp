@@ -4,6 +4,7 @@
 #include "EntryName.h"
 #include "FileSystem.h"
 
+#include <climits>
 #include <cstdarg>
 #include <cstring>
 #include <new>
@@ -116,14 +117,19 @@ uint32_t LzhArchive::ScanTotalSize(const char* archivePath)
         if (ReadHeader() != HeaderGood)
             continue;
         total += uncompressedSize_;
+        // Damaged data can leave the input anywhere: the next header starts
+        // after the entry's compressed bytes.
+        const long dataStart = input.Tell();
         decoder_.reset(new (std::nothrow) CDecode(this));
         if (!decoder_) {
             ReportError("No pude crear objeto 'CDecode'.");
-            continue;
+        } else {
+            if (DecodeEntry(false) && crc_ != storedCrc_)
+                ReportError("CheckSum Incorrecto. Original: %x, Final: %x", crc_, storedCrc_);
+            decoder_.reset();
         }
-        if (DecodeEntry(false) && crc_ != storedCrc_)
-            ReportError("CheckSum Incorrecto. Original: %x, Final: %x", crc_, storedCrc_);
-        decoder_.reset();
+        if (dataStart < 0 || !SeekForward(dataStart, compressedSize_))
+            break;
     }
     input_ = nullptr;
     name_ = nullptr;
@@ -145,9 +151,14 @@ LzhArchive::EntryInfo LzhArchive::Info() const
     return info;
 }
 
-bool LzhArchive::SkipEntryData()
+// Seeks to from + count, which may lie past the end of the file; only ever
+// forward, so that a damaged size cannot send the reader round in circles.
+bool LzhArchive::SeekForward(long from, uint32_t count)
 {
-    return input_->Seek(static_cast<long>(compressedSize_), StreamFile::FromCurrent);
+    const uint64_t target = static_cast<uint64_t>(from) + count;
+    if (target > static_cast<uint64_t>(LONG_MAX))
+        return false;
+    return input_->Seek(static_cast<long>(target), StreamFile::FromStart);
 }
 
 int LzhArchive::ListAll(const char* archivePath, bool test)
@@ -178,8 +189,13 @@ int LzhArchive::ListAll(const char* archivePath, bool test)
             decoder_.reset();
             if (result == 0)
                 all = 0;
-        } else if (!SkipEntryData()) {
-            all = 0;
+        } else {
+            const long here = input.Tell();
+            if (here < 0 || !SeekForward(here, compressedSize_)) {
+                ReportError("Can't read");
+                all = 0;
+                break;
+            }
         }
         OnEntryListed(info, result);
         if (result == 0)

@@ -84,9 +84,18 @@ public:
         pendingByte_ = 0;
         bitCount_ = 0;
         overrun_ = 0;
+        fetched_ = 0;
+        dataBytes_ = compressedLeft_;
         FillBits(32);
     }
     uint32_t BitBuffer() const { return bitBuffer_; }
+    // Bits of the entry's compressed data not yet consumed (negative once the
+    // reader has run past them): the 32 bits of the buffer and the unused bits
+    // of the pending byte are still to come.
+    int64_t BitsLeft() const
+    {
+        return 8 * int64_t(dataBytes_) - (8 * int64_t(fetched_) - bitCount_ - 32);
+    }
 
 protected:
     // The entry being unpacked; valid from its header to its end.
@@ -99,6 +108,7 @@ private:
 
     unsigned NextCompressedByte()
     {
+        ++fetched_;
         if (compressedLeft_ == 0) {
             ++overrun_;
             return 0;
@@ -112,7 +122,7 @@ private:
     HeaderResult ReadHeader();
     bool HeaderFitsFields() const;
     bool DecodeEntry(bool writeOutput);
-    bool SkipEntryData();
+    bool SeekForward(long from, uint32_t count);
     EntryInfo Info() const;
     bool SkipExtendedHeaders();
     bool PassOn(uint32_t n, bool writeOutput);
@@ -128,6 +138,8 @@ private:
     int bitCount_ = 0;
     uint32_t compressedLeft_ = 0;
     uint32_t overrun_ = 0;
+    uint32_t fetched_ = 0;    // bytes moved into the bit reader, zeros past the end included
+    uint32_t dataBytes_ = 0;  // compressed data bytes of the entry
 
     uint32_t remaining_ = 0;
     StreamFile* input_ = nullptr;

@@ -1,0 +1,161 @@
+#!/bin/bash
+# The Wine prefix the Windows tests run in.
+#
+#   wine-prefix.sh setup DIR    replace DIR with a fresh prefix and start its server
+#   wine-prefix.sh start DIR    start DIR's server unless it runs (makes DIR if missing)
+#   wine-prefix.sh cleanup DIR  stop DIR's server
+#
+# Sourced (by wine-run) it only defines the functions.
+#
+# A fresh prefix is a copy of a template kept beside it (DIR.template, or
+# $WINE_PREFIX_TEMPLATE): wineboot --init takes seconds, a copy a fraction.
+# Template settings: Windows 95 and the headless (null) graphics driver.
+#
+# The server is kept alive (wineserver -p) so that each test program starts in
+# tens of milliseconds. The first process of a server session also starts the
+# Windows services, which live as long as the server: that start is made here
+# with output to a log file, so that no lingering Wine process holds on to the
+# output pipes of a test (CTest would wait for them).
+
+# Bumped whenever the template's contents change, so old templates are rebuilt.
+WINE_TEMPLATE_RECIPE=1
+
+# Environment of every Wine process started for the tests.
+#
+# The ANSI code page comes from the Unix locale: Wine 8 takes LC_ALL even when
+# that locale is not installed. A test program gets WINE_LC_ALL, else LC_ALL,
+# when it names a language whose Windows code page is 1252 (so
+# WINE_LC_ALL=es_ES.UTF-8 gives Spanish message box buttons, and bash does not
+# warn about a locale that is not installed), and C.UTF-8 (English) otherwise:
+# that choice is left in wine_locale for wine-run. These scripts' own Wine
+# processes run under C.UTF-8.
+wine_env() {
+    wine_locale=${WINE_LC_ALL:-${LC_ALL:-}}
+    case "$wine_locale" in
+        C | C.* | POSIX) ;;
+        af_* | ca_* | da_* | de_* | en_* | es_* | eu_* | fi_* | fo_* | fr_* | ga_* | gl_* | \
+        id_* | is_* | it_* | ms_* | nb_* | nl_* | nn_* | no_* | pt_* | sq_* | sv_* | sw_*) ;;
+        *) wine_locale=C.UTF-8 ;;
+    esac
+    export LC_ALL=C.UTF-8
+    export WINEDEBUG=${WINE_RUN_WINEDEBUG:--all}
+    # No Mono or Gecko installers: they would ask, and nothing here needs them.
+    export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+    unset DISPLAY WAYLAND_DISPLAY
+}
+
+# The server of a prefix listens on $TMPDIR/wine-XXXXXX/server-DEV-INODE/socket
+# (Debian's Wine keeps the random part in DIR/wineserver; device and inode of
+# DIR in hex) and removes the socket when it ends.
+wine_server_running() {
+    local dir=$1 tmp dev ino
+    [ -r "$dir/wineserver" ] || return 1
+    tmp=$(cat "$dir/wineserver") || return 1
+    read -r dev ino < <(stat -c '%d %i' "$dir")
+    [ -S "$(printf '%s/%s/server-%x-%x/socket' "${TMPDIR:-/tmp}" "$tmp" "$dev" "$ino")" ]
+}
+
+wine_stop_server() {
+    if [ -d "$1" ]; then
+        WINEPREFIX=$1 wineserver -k </dev/null >/dev/null 2>&1 || true
+        WINEPREFIX=$1 wineserver -w </dev/null >/dev/null 2>&1 || true
+    fi
+}
+
+# Starts the persistent server and the services, then checks the settings the
+# tests rely on.
+wine_start_server() {
+    local dir=$1 out
+    : >"$dir.log"
+    WINEPREFIX=$dir wineserver -p </dev/null >/dev/null 2>&1
+    if ! out=$(WINEPREFIX=$dir wine reg query 'HKCU\Software\Wine' /v Version </dev/null 2>>"$dir.log"); then
+        cat "$dir.log" >&2
+        echo "wine-prefix.sh: Wine does not start in $dir" >&2
+        return 1
+    fi
+    case "$out" in
+        *win95*) ;;
+        *) echo "wine-prefix.sh: Windows version in $dir is not win95: $out" >&2; return 1 ;;
+    esac
+    out=$(WINEPREFIX=$dir wine reg query 'HKLM\System\CurrentControlSet\Control\Nls\CodePage' \
+        /v ACP </dev/null 2>>"$dir.log")
+    case "$out" in
+        *1252*) ;;
+        *) echo "wine-prefix.sh: ANSI code page in $dir is not 1252: $out" >&2; return 1 ;;
+    esac
+}
+
+wine_template_stamp() {
+    echo "recipe $WINE_TEMPLATE_RECIPE, $(wine --version 2>/dev/null)"
+}
+
+wine_build_template() {
+    local template=$1 work=$1.new.$$
+    echo "wine-prefix: building the template $template"
+    rm -rf -- "$work"
+    mkdir -p -- "$work"
+    if ! {
+        WINEPREFIX=$work wineboot --init &&
+            WINEPREFIX=$work wine reg add 'HKCU\Software\Wine' /v Version /d win95 /f &&
+            WINEPREFIX=$work wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f
+    } </dev/null >"$work.log" 2>&1; then
+        cat "$work.log" >&2
+        wine_stop_server "$work"
+        rm -rf -- "$work" "$work.log"
+        return 1
+    fi
+    # The registry reaches the disk only when the server ends.
+    wine_stop_server "$work"
+    # Each copy gets its own server directory.
+    rm -f -- "$work/wineserver"
+    wine_template_stamp >"$work/.template-stamp"
+    rm -rf -- "$template" "$work.log"
+    mv -- "$work" "$template"
+}
+
+wine_setup() {
+    local prefix=$1 template=$2 t0=$SECONDS
+    command -v wine >/dev/null || { echo "wine-prefix.sh: wine is not installed" >&2; return 1; }
+    if [ ! -f "$template/.template-stamp" ] ||
+        [ "$(cat "$template/.template-stamp")" != "$(wine_template_stamp)" ]; then
+        wine_build_template "$template" || return 1
+    fi
+    wine_stop_server "$prefix"
+    rm -rf -- "$prefix" && cp -a -- "$template" "$prefix" || return 1
+    wine_start_server "$prefix" || return 1
+    echo "wine-prefix: $prefix ready in $((SECONDS - t0)) s ($(wine --version))"
+}
+
+wine_prefix_main() {
+    [ $# -eq 2 ] || { echo "usage: wine-prefix.sh setup|start|cleanup DIR" >&2; return 2; }
+    local action=$1 prefix template
+    prefix=$(realpath -m -- "$2")
+    template=$(realpath -m -- "${WINE_PREFIX_TEMPLATE:-$prefix.template}")
+    case "$prefix" in
+        / | "$HOME" | "$HOME/.wine" | "$HOME/.wine/"*)
+            echo "wine-prefix.sh: refusing to use $prefix as a test prefix" >&2
+            return 2
+            ;;
+    esac
+    wine_env
+    case "$action" in
+        setup) wine_setup "$prefix" "$template" ;;
+        start)
+            if [ ! -d "$prefix" ]; then
+                wine_setup "$prefix" "$template"
+            elif ! wine_server_running "$prefix"; then
+                wine_start_server "$prefix"
+            fi
+            ;;
+        cleanup)
+            wine_stop_server "$prefix"
+            echo "wine-prefix: server of $prefix stopped"
+            ;;
+        *) echo "usage: wine-prefix.sh setup|start|cleanup DIR" >&2; return 2 ;;
+    esac
+}
+
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+    set -uo pipefail
+    wine_prefix_main "$@"
+fi

@@ -117,8 +117,6 @@ uint32_t LzhArchive::ScanTotalSize(const char* archivePath)
         if (ReadHeader() != HeaderGood)
             continue;
         total += uncompressedSize_;
-        // Damaged data can leave the input anywhere: the next header starts
-        // after the entry's compressed bytes.
         const long dataStart = input.Tell();
         decoder_.reset(new (std::nothrow) CDecode(this));
         if (!decoder_) {
@@ -128,7 +126,7 @@ uint32_t LzhArchive::ScanTotalSize(const char* archivePath)
                 ReportError("CheckSum Incorrecto. Original: %x, Final: %x", crc_, storedCrc_);
             decoder_.reset();
         }
-        if (dataStart < 0 || !SeekForward(dataStart, compressedSize_))
+        if (!SkipToEntryEnd(dataStart))
             break;
     }
     input_ = nullptr;
@@ -151,11 +149,15 @@ LzhArchive::EntryInfo LzhArchive::Info() const
     return info;
 }
 
-// Seeks to from + count, which may lie past the end of the file; only ever
-// forward, so that a damaged size cannot send the reader round in circles.
-bool LzhArchive::SeekForward(long from, uint32_t count)
+// The next header starts after the entry's compressed bytes, wherever the
+// decoder stopped: a stream may end before them, and damaged data anywhere.
+// The seek only ever goes forward from the data's start, so that a damaged
+// size cannot send the reader round in circles.
+bool LzhArchive::SkipToEntryEnd(long dataStart)
 {
-    const uint64_t target = static_cast<uint64_t>(from) + count;
+    if (dataStart < 0 || !input_->usable)
+        return false;
+    const uint64_t target = static_cast<uint64_t>(dataStart) + compressedSize_;
     if (target > static_cast<uint64_t>(LONG_MAX))
         return false;
     return input_->Seek(static_cast<long>(target), StreamFile::FromStart);
@@ -182,21 +184,19 @@ int LzhArchive::ListAll(const char* archivePath, bool test)
             break;
         }
         EntryInfo info = Info();
+        const long dataStart = input.Tell();
         int result = -1;
         if (test) {
             decoder_.reset(new (std::nothrow) CDecode(this));
             result = decoder_ && DecodeEntry(false) && crc_ == storedCrc_ ? 1 : 0;
             decoder_.reset();
-            if (result == 0)
-                all = 0;
-        } else {
-            const long here = input.Tell();
-            if (here < 0 || !SeekForward(here, compressedSize_)) {
-                ReportError("Can't read");
-                all = 0;
-                break;
-            }
         }
+        if (result != 0 && !SkipToEntryEnd(dataStart)) {
+            ReportError("Can't read");
+            result = 0;
+        }
+        if (result == 0)
+            all = 0;
         OnEntryListed(info, result);
         if (result == 0)
             break;
@@ -244,6 +244,7 @@ int LzhArchive::ExtractEntry(StreamFile& input)
         return 0;
     }
 
+    const long dataStart = input.Tell();
     const uint32_t entryBytes = compressedSize_ + nameLength_ + EntryOverhead;
     OnEntryBegin(name_, entryBytes, uncompressedSize_);
     int result = 0;
@@ -252,10 +253,12 @@ int LzhArchive::ExtractEntry(StreamFile& input)
         ReportError("No pude crear objeto 'CDecode'.");
     } else {
         if (DecodeEntry(true)) {
-            if (crc_ == storedCrc_)
+            if (crc_ != storedCrc_)
+                ReportError("CheckSum Incorrecto. Original: %x, Final: %x", crc_, storedCrc_);
+            else if (SkipToEntryEnd(dataStart))
                 result = 1;
             else
-                ReportError("CheckSum Incorrecto. Original: %x, Final: %x", crc_, storedCrc_);
+                ReportError("Can't read");
         }
         decoder_.reset();
         output.SetDosTime(header_ + StampAt);

@@ -122,7 +122,7 @@ private:
     HeaderResult ReadHeader();
     bool HeaderFitsFields() const;
     bool DecodeEntry(bool writeOutput);
-    bool SeekForward(long from, uint32_t count);
+    bool SkipToEntryEnd(long dataStart);
     EntryInfo Info() const;
     bool SkipExtendedHeaders();
     bool PassOn(uint32_t n, bool writeOutput);

@@ -1,0 +1,120 @@
+#include "test_util.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+namespace lzhtest {
+
+const char* const BadTableText = "Bad table\nBad table\nBad table\nBad table\n";
+
+Sandbox::Sandbox()
+{
+    previous_ = fs::current_path().string();
+    const fs::path base = fs::temp_directory_path();
+    auto seed = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+    for (unsigned attempt = 0;; attempt++) {
+        fs::path candidate = base / ("lzh-test-" + std::to_string(seed % 1000000007ULL + attempt));
+        if (fs::create_directory(candidate)) {
+            root_ = candidate.string();
+            break;
+        }
+        if (attempt > 1000)
+            throw std::runtime_error("no scratch directory");
+    }
+    fs::create_directory(fs::path(root_) / "out");
+    fs::current_path(fs::path(root_) / "out");
+}
+
+Sandbox::~Sandbox()
+{
+    std::error_code ignored;
+    fs::current_path(previous_, ignored);
+    fs::remove_all(root_, ignored);
+}
+
+std::string Sandbox::PutArchive(const Bytes& archive, const std::string& name)
+{
+    std::string path = (fs::path(root_) / name).string();
+    if (!WriteFile(path, archive))
+        throw std::runtime_error("cannot write " + path);
+    return path;
+}
+
+std::string Sandbox::OutPath(const std::string& entryName) const
+{
+    std::string relative = entryName;
+    std::replace(relative.begin(), relative.end(), '\\', '/');
+    return (fs::path(root_) / "out" / fs::path(relative)).string();
+}
+
+std::vector<std::string> Sandbox::RootNames() const
+{
+    std::vector<std::string> names;
+    for (const auto& item : fs::directory_iterator(root_))
+        names.push_back(item.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::string> Sandbox::OutFiles() const
+{
+    std::vector<std::string> names;
+    const fs::path out = fs::path(root_) / "out";
+    for (const auto& item : fs::recursive_directory_iterator(out))
+        if (item.is_regular_file())
+            names.push_back(item.path().lexically_relative(out).generic_string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+namespace {
+
+void Remember(void* context, const char* text)
+{
+    static_cast<RecordingArchive*>(context)->diagnostics.push_back(text);
+}
+
+}  // namespace
+
+RecordingArchive::RecordingArchive()
+{
+    SetDiagnosticSink(&Remember, this);
+}
+
+void RecordingArchive::OnEntryBegin(const char* name, uint32_t entryBytes, uint32_t size)
+{
+    events.push_back({'b', name, entryBytes, size});
+}
+
+void RecordingArchive::OnEntryEnd(const char* name, uint32_t entryBytes, uint32_t size)
+{
+    events.push_back({'e', name, entryBytes, size});
+}
+
+void RecordingArchive::OnProgress(const char* name, uint32_t done, uint32_t total)
+{
+    events.push_back({'p', name, done, total});
+    if (progressLimit >= 0 && Count('p') > progressLimit)
+        throw RunawayEntry();
+}
+
+std::vector<uint32_t> RecordingArchive::ProgressDone() const
+{
+    std::vector<uint32_t> done;
+    for (const Event& e : events)
+        if (e.kind == 'p')
+            done.push_back(e.a);
+    return done;
+}
+
+int RecordingArchive::Count(char kind) const
+{
+    return static_cast<int>(std::count_if(events.begin(), events.end(),
+                                          [kind](const Event& e) { return e.kind == kind; }));
+}
+
+}  // namespace lzhtest

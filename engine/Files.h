@@ -1,0 +1,41 @@
+// The file-system calls of the installation engine, one file per platform.
+// Paths use "\" between directories on every platform.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+namespace files {
+
+// Opens with a stdio mode; on failure cause is one of the cause codes below.
+std::FILE* Open(const std::string& path, const char* mode, unsigned& cause);
+
+// The file's length from its status, without opening it.
+bool StatusSize(const std::string& path, uint32_t& size);
+
+// Calls visit for every entry of the directory, in the file system's order,
+// "." and ".." included. False when the directory cannot be listed.
+bool ForEachEntry(const std::string& dir, const std::function<void(const std::string& name, bool isDir)>& visit);
+
+// Cause codes of a failed open, as the installer's messages show them.
+enum Cause : unsigned {
+    NoError = 0,
+    Generic = 1,
+    FileNotFound = 2,
+    BadPath = 3,
+    TooManyOpenFiles = 4,
+    AccessDenied = 5,
+    InvalidFile = 6,
+    RemoveCurrentDir = 7,
+    DirectoryFull = 8,
+    BadSeek = 9,
+    HardIo = 10,
+    SharingViolation = 11,
+    LockViolation = 12,
+    DiskFull = 13,
+    EndOfFile = 14,
+};
+
+}  // namespace files

@@ -1,0 +1,81 @@
+#include "Files.h"
+
+#include <sys/stat.h>
+#include <windows.h>
+
+namespace files {
+namespace {
+
+// Win32 errors of a failed open, by the cause the installer reports.
+const struct {
+    DWORD error;
+    unsigned cause;
+} Causes[] = {
+    {ERROR_FILE_NOT_FOUND, FileNotFound},
+    {ERROR_PATH_NOT_FOUND, BadPath},
+    {ERROR_INVALID_DRIVE, BadPath},
+    {ERROR_BAD_NETPATH, BadPath},
+    {ERROR_INVALID_NAME, BadPath},
+    {ERROR_FILENAME_EXCED_RANGE, BadPath},
+    {ERROR_TOO_MANY_OPEN_FILES, TooManyOpenFiles},
+    {ERROR_ACCESS_DENIED, AccessDenied},
+    {ERROR_WRITE_PROTECT, AccessDenied},
+    {ERROR_INVALID_HANDLE, InvalidFile},
+    {ERROR_CURRENT_DIRECTORY, RemoveCurrentDir},
+    {ERROR_CANNOT_MAKE, DirectoryFull},
+    {ERROR_SEEK, BadSeek},
+    {ERROR_NEGATIVE_SEEK, BadSeek},
+    {ERROR_NOT_READY, HardIo},
+    {ERROR_CRC, HardIo},
+    {ERROR_SECTOR_NOT_FOUND, HardIo},
+    {ERROR_READ_FAULT, HardIo},
+    {ERROR_WRITE_FAULT, HardIo},
+    {ERROR_GEN_FAILURE, HardIo},
+    {ERROR_SHARING_VIOLATION, SharingViolation},
+    {ERROR_LOCK_VIOLATION, LockViolation},
+    {ERROR_DISK_FULL, DiskFull},
+    {ERROR_HANDLE_DISK_FULL, DiskFull},
+    {ERROR_HANDLE_EOF, EndOfFile},
+};
+
+unsigned CauseOf(DWORD error)
+{
+    for (const auto& c : Causes)
+        if (c.error == error)
+            return c.cause;
+    return Generic;
+}
+
+}  // namespace
+
+std::FILE* Open(const std::string& path, const char* mode, unsigned& cause)
+{
+    SetLastError(0);
+    std::FILE* file = std::fopen(path.c_str(), mode);
+    cause = file ? NoError : CauseOf(GetLastError());
+    return file;
+}
+
+bool StatusSize(const std::string& path, uint32_t& size)
+{
+    struct _stat st;
+    if (_stat(path.c_str(), &st) != 0)
+        return false;
+    size = static_cast<uint32_t>(st.st_size);
+    return true;
+}
+
+bool ForEachEntry(const std::string& dir, const std::function<void(const std::string&, bool)>& visit)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((dir + "\\*.*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    do
+        visit(found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return true;
+}
+
+}  // namespace files

@@ -1,0 +1,29 @@
+// Install lists ("INST_100.NFO"): text files of lines
+//   D name              create the directory name in the install directory
+//   F name              copy the file name
+//   F source > target   copy the file source to target
+//   X name              create name and copy the source tree name into it
+// Blank lines and lines starting with "*" are ignored; the letter may be lower
+// case; names are relative paths with "\" between directories.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace installlist {
+
+// Reads one line ending at LF or CR LF (the line end is dropped). False at
+// the end of the file or on a read error (tell them apart with ferror).
+bool ReadLine(std::FILE* file, std::string& line);
+
+enum class Kind { Skip, Directory, File, Tree, Error };
+
+// The size pass takes lines as read: a D, F or X line needs a space as its
+// second character and something other than a space as its third. For an F
+// line that renames, name is its source.
+Kind ClassifyForSize(const std::string& line, std::string& name);
+
+// The separator of the renaming form of an F line.
+const char* const RenameSeparator = " > ";
+
+}  // namespace installlist

@@ -1,0 +1,53 @@
+// The size pass: what each component and archive will occupy, read from the
+// size file "Longitud.dat" or computed from the install lists and archives.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// What the size pass needs from the installer's windows.
+class SizeHost {
+public:
+    // Message box styles used by the size pass.
+    static const unsigned PlainBox = 0x00;        // MB_OK
+    static const unsigned InformationBox = 0x40;  // MB_OK | MB_ICONINFORMATION
+
+    virtual ~SizeHost() = default;
+    // A message box with the installer's caption, owned by its window.
+    virtual void ShowMessage(const std::string& text, unsigned style) = 0;
+    // Repaints the progress window at once.
+    virtual void RepaintProgress() = 0;
+    // Moves the progress bar of the size check.
+    virtual void SetProgressPosition(int position) = 0;
+    // The unpacked size of an archive (every entry decoded, nothing written).
+    virtual uint32_t ScanArchive(const std::string& path) = 0;
+};
+
+class SizePass {
+public:
+    SizePass(SizeHost& host, std::string sourceDir) : host_(host), sourceDir_(std::move(sourceDir)) {}
+
+    // Fills the size of every component and archive row.
+    void LoadSizeTable();
+
+    // The bytes a list installs; 0 after any error, each reported.
+    uint32_t GetListSize(const std::string& listPath, bool progress);
+    // The length of one file from its status; 0 (reported) when it has none.
+    uint32_t GetListedFileSize(const std::string& path, bool progress);
+    // The bytes of a tree, leaving out every name that starts with ".".
+    uint32_t GetTreeSize(const std::string& dir, bool progress);
+
+    static const char* const SizeFileName;
+
+private:
+    bool ReadSizeFile();
+    void WriteSizeFile();
+
+    SizeHost& host_;
+    std::string sourceDir_;
+};
+
+// The required size and the progress total: the checked components plus
+// every archive. isChecked(i) tells whether component i's box is checked.
+int32_t SelectedBytes(const std::function<bool(int component)>& isChecked);

@@ -1,0 +1,33 @@
+// The installer's built-in tables of what it installs: components (each an
+// install list) and resource archives. Their sizes are filled at start-up.
+#pragma once
+
+#include <cstdint>
+
+struct ComponentRow {
+    const char* label;
+    const char* listFile;      // install list, relative to the source directory
+    uint32_t boxStyle;         // window style of its check box
+    int32_t size;              // bytes it installs; filled at start-up
+    int32_t checked;           // the check box starts checked
+    int32_t boxX, boxY;
+    int32_t labelX, labelY;
+};
+
+struct ArchiveRow {
+    const char* fileName;      // relative to the source directory
+    const char* fixedDir;      // target of directory kind 6; null reads as empty
+    int32_t condition;         // 100 or more: only when conditionBox is checked
+    int32_t kind3Box;          // component box consulted by directory kind 3; -1 none
+    int32_t conditionBox;      // component box consulted by the condition; -1 none
+    int32_t size;              // unpacked bytes; filled at start-up
+    int32_t dirKind;           // where it is unpacked: 1 source ... 6 fixedDir
+};
+
+extern ComponentRow ComponentTable[];
+extern const int ComponentCount;
+extern ArchiveRow sLZH[];
+extern const int sLZHCount;
+
+// A component's check box is control 2000 + its row.
+const int FirstComponentBoxId = 2000;

@@ -12,6 +12,7 @@ packages=(
     binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
     wine64 wine xvfb xauth imagemagick
     lhasa jlha-utils valgrind clang libclang-rt-14-dev
+    python3-pil python3-numpy fonts-dejavu-core fonts-liberation
 )
 
 # The packages of the list that dpkg does not have installed.

@@ -66,6 +66,7 @@ const char* PathCheckMessage(PathCheck check)
         return "El nombre del directorio no puede comenzar por '\\'";
     case PathCheck::DoubleBackslash:
     case PathCheck::TrailingDot:
+    case PathCheck::Uncreatable:
         break;
     }
     return "Nombre de directorio no válido";

@@ -23,7 +23,8 @@ int32_t FreeKb(uint32_t sectorsPerCluster, uint32_t bytesPerSector, uint32_t fre
 // The installation fits unless its size in whole KB exceeds the free space.
 bool SpaceSuffices(int32_t requiredBytes, int32_t freeKb);
 
-enum class PathCheck { Ok, Empty, DoubleBackslash, LeadingBackslash, TrailingDot };
+// Uncreatable: a component could be neither entered nor created.
+enum class PathCheck { Ok, Empty, DoubleBackslash, LeadingBackslash, TrailingDot, Uncreatable };
 
 // Checks the typed directory (relative to the drive's root) and splits it into
 // its components. A trailing backslash is dropped.

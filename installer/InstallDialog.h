@@ -1,0 +1,112 @@
+// The installer's main window: it owns the whole state of an installation,
+// from start-up to the end of the install run.
+#pragma once
+
+#include "BackgroundDib.h"
+#include "Dialog.h"
+#include "LzhArchive.h"
+
+#include <string>
+#include <windows.h>
+
+class InstallDialog : public Dialog, public LzhArchive {
+public:
+    // Sound device records as the driver information library fills them.
+    static const int SoundDeviceSlots = 8;
+    static const int SoundDeviceRecordBytes = 444;
+    static const char* const Caption;
+
+    InstallDialog();
+    ~InstallDialog() override;
+
+    // Steps of the install run, in the order RunInstall takes them.
+    void RunInstall();
+
+    // Messages of this window, caption "Instalador de Demo Morvadin Brumaria".
+    int Message(const std::string& text, UINT style = MB_OK | MB_ICONINFORMATION);
+
+protected:
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+    BOOL OnInitDialog() override;
+
+    // Archive notifications move the progress counters.
+    void OnEntryBegin(const char* name, uint32_t entryBytes, uint32_t uncompressedSize) override;
+    void OnEntryEnd(const char* name, uint32_t entryBytes, uint32_t uncompressedSize) override;
+    void OnProgress(const char* name, uint32_t bytesDone, uint32_t bytesTotal) override;
+
+private:
+    // Start-up (InstallDialog.cpp).
+    bool FindEarlierInstallation();
+    void CreateCheckBoxes();
+    void CreateButtons();
+    void CheckSizes();
+    void OnCommand(int id, int code);
+    std::string ReadInstallDir() const;
+
+    // Install location (InstallLocation.cpp).
+    void SelectNextDrive();
+    void SelectPreviousDrive();
+    void StepDrive(int (*step)(int));
+    void DrawFreeSpace(HDC dc);
+    bool ValidateAndCreateDirectory(std::string path, char letter);
+
+    // Presentation (Presentation.cpp).
+    bool LayoutInstallDialog();
+    void OnPaint();
+    void DrawRequiredSize(HDC dc);
+    void DrawText(HDC dc, int x, int y, const std::string& text);
+    RECT ProgressArea() const;
+    void OnDrawItem(const DRAWITEMSTRUCT& item);
+    BOOL OnPaletteMessage();
+    void StartDrag(LPARAM point);
+    void Drag(LPARAM point);
+    void EndDrag();
+
+public:
+    void StepProgress();
+
+private:
+    // Sizes (Part of the engine; InstallDialog.cpp holds the glue).
+    void UpdateRequiredSize();
+    void UpdateProgressTotal();
+    bool ComponentChecked(int component) const;
+
+    // Steps of the run that their own parts of the installer fill.
+    bool ProbeSoundDevices();
+    void ConfigureSound();
+    void InstallComponents();
+    bool ExtractResourceArchives();
+    int ReplaceSharedFiles();
+    void InstallUninstaller();
+    void RegisterInstallation();
+    void CreateProgramItems();
+    void FinishInstall(bool restart);
+
+    // Fields, in the order of their meaning: location, pictures and
+    // controls, counters, directories, drive, sizes, font, drag, sound.
+    std::string InstallDir;
+    HICON bigIcon_ = nullptr;
+    HICON smallIcon_ = nullptr;
+    std::string DriveText;
+    BackgroundDib background_;
+    HBITMAP prevDriveBitmap_ = nullptr;   // bitmap 131, button 1001
+    HBITMAP nextDriveBitmap_ = nullptr;   // bitmap 130, button 1002
+    HWND componentBoxes_[1] = {};
+    HWND buttons_[4] = {};
+    int32_t TotalBytes = 0;
+    int32_t DoneBytes = 0;
+    int32_t CurrentFileBytes = 0;
+    std::string SourceDir;
+    std::string InstalledPath;
+    int32_t DriveNumber = 2;
+    int32_t FreeKb = 0;
+    int32_t RequiredBytes = 0;
+    HFONT InstallFont = nullptr;
+    POINT DragOrigin = {0, 0};
+    bool Dragging = false;
+    HWND autodetectBox_ = nullptr;
+    uint8_t SoundDevices[SoundDeviceSlots][SoundDeviceRecordBytes] = {};
+    int32_t SoundDeviceCount = 0;
+    bool AutodetectDefault = true;
+    HBRUSH editBrush_ = nullptr;
+};

@@ -9,7 +9,8 @@
 #
 # A fresh prefix is a copy of a template kept beside it (DIR.template, or
 # $WINE_PREFIX_TEMPLATE): wineboot --init takes seconds, a copy a fraction.
-# Template settings: Windows 95 and the headless (null) graphics driver.
+# Template settings: Windows 95, the headless (null) graphics driver, and
+# Liberation Sans standing in for Arial and MS Sans Serif.
 #
 # The server is kept alive (wineserver -p) so that each test program starts in
 # tens of milliseconds. The first process of a server session also starts the
@@ -18,7 +19,7 @@
 # output pipes of a test (CTest would wait for them).
 
 # Bumped whenever the template's contents change, so old templates are rebuilt.
-WINE_TEMPLATE_RECIPE=1
+WINE_TEMPLATE_RECIPE=2
 
 # Environment of every Wine process started for the tests.
 #
@@ -97,7 +98,10 @@ wine_build_template() {
     if ! {
         WINEPREFIX=$work wineboot --init &&
             WINEPREFIX=$work wine reg add 'HKCU\Software\Wine' /v Version /d win95 /f &&
-            WINEPREFIX=$work wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f
+            WINEPREFIX=$work wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f &&
+            # Windows 95's Arial and MS Sans Serif, as Debian's metric twins.
+            WINEPREFIX=$work wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans' /f &&
+            WINEPREFIX=$work wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS Sans Serif' /d 'Liberation Sans' /f
     } </dev/null >"$work.log" 2>&1; then
         cat "$work.log" >&2
         wine_stop_server "$work"

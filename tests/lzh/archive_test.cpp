@@ -1,14 +1,11 @@
 // The archive reader on hand-made archives: results, diagnostics,
 // notifications and what lands on disk.
-#include "LzhArchive.h"
+#include "test_util.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -19,101 +16,24 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-const char* const BadTable = "Bad table\nBad table\nBad table\nBad table\n";
-
-uint16_t Crc16(const std::string& data)
-{
-    uint16_t crc = 0;
-    for (unsigned char c : data) {
-        crc ^= c;
-        for (int i = 0; i < 8; i++)
-            crc = (crc & 1) ? (crc >> 1) ^ 0xA001 : crc >> 1;
-    }
-    return crc;
-}
-
-void Put16(Bytes& b, unsigned v)
-{
-    b.push_back(v & 0xFF);
-    b.push_back((v >> 8) & 0xFF);
-}
-
-void Put32(Bytes& b, uint32_t v)
-{
-    Put16(b, v & 0xFFFF);
-    Put16(b, v >> 16);
-}
-
-// One stored entry; fields can be bent to make damaged headers.
-struct Entry {
-    std::string name = "A.TXT";
-    std::string data = "hola";
-    std::string method = "-lh0-";
-    int level = 0;
-    std::vector<unsigned> extended;   // sizes of level-1 extended headers
-    uint16_t time = 0x6C21;           // 13:33:02
-    uint16_t date = 0x2B87;           // 2001-12-07
-    int crcDelta = 0;
-    int sumDelta = 0;
-    int nameLengthDelta = 0;
-    int headerSizeOverride = -1;
-
-    Bytes Build() const
-    {
-        Bytes ext;
-        for (std::size_t i = 0; i < extended.size(); i++) {
-            ext.push_back(0x7F);  // a type nobody reads
-            ext.insert(ext.end(), extended[i] - 3, 0x20);
-            Put16(ext, i + 1 < extended.size() ? extended[i + 1] : 0);
-        }
-        Bytes h;
-        h.insert(h.end(), method.begin(), method.end());
-        Put32(h, static_cast<uint32_t>(data.size() + ext.size()));
-        Put32(h, static_cast<uint32_t>(data.size()));
-        Put16(h, time);
-        Put16(h, date);
-        h.push_back(0x20);
-        h.push_back(static_cast<uint8_t>(level));
-        h.push_back(static_cast<uint8_t>(name.size() + nameLengthDelta));
-        h.insert(h.end(), name.begin(), name.end());
-        Put16(h, static_cast<uint16_t>(Crc16(data) + crcDelta));
-        if (level == 1) {
-            h.push_back('M');
-            Put16(h, extended.empty() ? 0 : extended[0]);
-        }
-        unsigned sum = sumDelta;
-        for (uint8_t c : h)
-            sum += c;
-        Bytes out;
-        out.push_back(static_cast<uint8_t>(headerSizeOverride >= 0 ? headerSizeOverride : h.size()));
-        out.push_back(static_cast<uint8_t>(sum));
-        out.insert(out.end(), h.begin(), h.end());
-        out.insert(out.end(), ext.begin(), ext.end());
-        out.insert(out.end(), data.begin(), data.end());
-        return out;
-    }
-};
-
-Bytes Archive(std::initializer_list<Entry> entries, bool endMarker = true)
-{
-    Bytes out;
-    for (const Entry& e : entries) {
-        Bytes b = e.Build();
-        out.insert(out.end(), b.begin(), b.end());
-    }
-    if (endMarker)
-        out.push_back(0);
-    return out;
-}
-
-void WriteFile(const std::string& path, const Bytes& bytes)
-{
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
-}
-
+using namespace lzhtest;
 namespace fs = std::filesystem;
+using Strings = std::vector<std::string>;
+
+// A stored entry stamped 2001-12-07 13:33:02, "A.TXT" holding "hola" unless told.
+Entry Stored(const std::string& name = "A.TXT", const std::string& data = "hola")
+{
+    Entry e = StoredEntry(name, Bytes(data.begin(), data.end()));
+    e.dosTime = DosTime(13, 33, 2);
+    e.dosDate = DosDate(2001, 12, 7);
+    return e;
+}
+
+Bytes Concat(Bytes first, const Bytes& second)
+{
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
 
 bool Exists(const std::string& path)
 {
@@ -121,110 +41,61 @@ bool Exists(const std::string& path)
     return fs::exists(fs::u8path(path), error);
 }
 
-std::string ReadFile(const std::string& path)
+// The file's bytes; "" when it cannot be read.
+std::string Contents(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    Bytes data;
+    ReadFile(path, data);
+    return std::string(data.begin(), data.end());
 }
 
-// Records what the reader tells its owner.
-class RecordingArchive : public LzhArchive {
-public:
-    RecordingArchive() { SetDiagnosticSink(&RecordingArchive::Record, this); }
+// The notifications as "begin NAME ENTRYBYTES SIZE", "end ..." and "progress DONE/TOTAL".
+Strings Described(const std::vector<RecordingArchive::Event>& events)
+{
+    Strings out;
+    for (const RecordingArchive::Event& e : events) {
+        if (e.kind == 'p')
+            out.push_back("progress " + std::to_string(e.a) + "/" + std::to_string(e.b));
+        else
+            out.push_back((e.kind == 'b' ? "begin " : "end ") + e.name + " " + std::to_string(e.a) + " " +
+                          std::to_string(e.b));
+    }
+    return out;
+}
 
-    void OnEntryBegin(const char* name, uint32_t entryBytes, uint32_t size) override
-    {
-        events.push_back("begin " + std::string(name) + " " + std::to_string(entryBytes) + " " +
-                         std::to_string(size));
-    }
-    void OnEntryEnd(const char* name, uint32_t entryBytes, uint32_t size) override
-    {
-        events.push_back("end " + std::string(name) + " " + std::to_string(entryBytes) + " " +
-                         std::to_string(size));
-    }
-    void OnProgress(const char*, uint32_t done, uint32_t total) override
-    {
-        events.push_back("progress " + std::to_string(done) + "/" + std::to_string(total));
-    }
-    bool OnFileError(StreamFile*, int kind, int) override
-    {
-        fileErrors.push_back(kind);
-        return retries-- > 0;
-    }
-    static void Record(void* self, const char* text)
-    {
-        static_cast<RecordingArchive*>(self)->diagnostics.push_back(text);
-    }
-
-    std::vector<std::string> events;
-    std::vector<std::string> diagnostics;
-    std::vector<int> fileErrors;
-    int retries = 0;
-};
-
-using Strings = std::vector<std::string>;
-
-// Every test runs in a fresh directory holding "in\" (the working directory
-// that entries are unpacked into) and the archive beside it, so that anything
-// written outside the working directory shows up in "..".
+// Every test unpacks into the sandbox's "out" with the archive beside it, so
+// that anything written outside the working directory shows up in the root.
 class ArchiveTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        home_ = fs::current_path();
-        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        root_ = (home_ / (std::string("lzhtest_") + info->test_suite_name() + "_" + info->name())).string();
-        fs::remove_all(root_);
-        fs::create_directories(fs::path(root_) / "in");
-        fs::current_path(fs::path(root_) / "in");
-        archive_ = root_ + "/a.lzh";
-    }
-    void TearDown() override
-    {
-        fs::current_path(home_);
-        std::error_code error;
-        fs::remove_all(root_, error);
-    }
-    static void Mkdir(const std::string& dir) { fs::create_directory(dir); }
-
-    // Names of everything beside "in" and the archive.
-    Strings Strays() const
-    {
-        Strings found;
-        for (const char* name : {"x", "..\\x", "evil", "A", "B"})
-            if (Exists(root_ + "/" + name))
-                found.push_back(name);
-        return found;
-    }
-
     int Extract(const Bytes& bytes)
     {
-        WriteFile(archive_, bytes);
+        archive_ = box_.PutArchive(bytes);
         return reader.ExtractAll(archive_.c_str());
     }
 
-    fs::path home_;
-    std::string root_, archive_;
+    Sandbox box_;
+    std::string archive_;
     RecordingArchive reader;
 };
 
+const Strings OnlyArchiveAndOut = {"out", "test.lzh"};
+
 TEST_F(ArchiveTest, EndsWithOrWithoutZeroByte)
 {
-    Entry one, two;
-    two.name = "B.TXT";
-    two.data = "adios";
-    EXPECT_EQ(1, Extract(Archive({one, two}, true)));
-    EXPECT_EQ(1, Extract(Archive({one, two}, false)));
-    EXPECT_EQ("hola", ReadFile("A.TXT"));
-    EXPECT_EQ("adios", ReadFile("B.TXT"));
+    const Entry one = Stored(), two = Stored("B.TXT", "adios");
+    EXPECT_EQ(1, Extract(BuildArchive({one, two}, true)));
+    EXPECT_EQ(1, Extract(BuildArchive({one, two}, false)));
+    EXPECT_EQ("hola", Contents("A.TXT"));
+    EXPECT_EQ("adios", Contents("B.TXT"));
     EXPECT_TRUE(reader.diagnostics.empty());
     EXPECT_EQ(9u, reader.ScanTotalSize(archive_.c_str()));
 }
 
 TEST_F(ArchiveTest, MissingOrEmptyArchive)
 {
-    EXPECT_EQ(-2, reader.ExtractAll((root_ + "/none.lzh").c_str()));
-    EXPECT_EQ(0u, reader.ScanTotalSize((root_ + "/none.lzh").c_str()));
+    const std::string missing = box_.RootPath("none.lzh");
+    EXPECT_EQ(-2, reader.ExtractAll(missing.c_str()));
+    EXPECT_EQ(0u, reader.ScanTotalSize(missing.c_str()));
     EXPECT_EQ(-2, Extract({}));
     EXPECT_TRUE(reader.diagnostics.empty());
     EXPECT_TRUE(reader.fileErrors.empty());
@@ -232,72 +103,60 @@ TEST_F(ArchiveTest, MissingOrEmptyArchive)
 
 TEST_F(ArchiveTest, ZeroByteFollowedByMoreIsDamage)
 {
-    Bytes bytes = Archive({Entry()});
-    Entry next;
-    next.name = "B.TXT";
-    Bytes more = next.Build();
-    bytes.insert(bytes.end(), more.begin(), more.end());
-    EXPECT_EQ(0, Extract(bytes));
+    EXPECT_EQ(0, Extract(Concat(BuildArchive({Stored()}), BuildEntry(Stored("B.TXT")))));
     EXPECT_EQ(Strings({"Error el el fichero lzh"}), reader.diagnostics);
     EXPECT_FALSE(Exists("B.TXT"));
 }
 
 TEST_F(ArchiveTest, NotificationsCarryEntrySizes)
 {
-    Entry big;
-    big.name = "BIG.DAT";
-    big.data = std::string(20000, 'x');
-    for (std::size_t i = 0; i < big.data.size(); i += 7)
-        big.data[i] = static_cast<char>(i);
-    Entry empty;
-    empty.name = "VACIO.DAT";
-    empty.data.clear();
-    EXPECT_EQ(1, Extract(Archive({big, empty})));
+    std::string data(20000, 'x');
+    for (std::size_t i = 0; i < data.size(); i += 7)
+        data[i] = static_cast<char>(i);
+    EXPECT_EQ(1, Extract(BuildArchive({Stored("BIG.DAT", data), Stored("VACIO.DAT", "")})));
     EXPECT_EQ(Strings({"begin BIG.DAT 20031 20000", "progress 8192/20000", "progress 16384/20000",
                        "progress 20000/20000", "end BIG.DAT 20031 20000", "begin VACIO.DAT 33 0",
                        "end VACIO.DAT 33 0"}),
-              reader.events);
-    EXPECT_EQ(big.data, ReadFile("BIG.DAT"));
+              Described(reader.events));
+    EXPECT_EQ(data, Contents("BIG.DAT"));
     EXPECT_TRUE(Exists("VACIO.DAT"));
-    EXPECT_EQ("", ReadFile("VACIO.DAT"));
+    EXPECT_EQ("", Contents("VACIO.DAT"));
 
     // Scanning reports progress only.
     reader.events.clear();
     EXPECT_EQ(20000u, reader.ScanTotalSize(archive_.c_str()));
     EXPECT_EQ(Strings({"progress 8192/20000", "progress 16384/20000", "progress 20000/20000"}),
-              reader.events);
+              Described(reader.events));
 }
 
 TEST_F(ArchiveTest, NestedNamesCreateTheirDirectories)
 {
-    Entry e;
-    e.name = "A\\B\\C.DAT";
-    EXPECT_EQ(1, Extract(Archive({e})));
-    EXPECT_EQ("hola", ReadFile("A/B/C.DAT"));
+    EXPECT_EQ(1, Extract(BuildArchive({Stored("A\\B\\C.DAT")})));
+    EXPECT_EQ("hola", Contents("A/B/C.DAT"));
 }
 
 TEST_F(ArchiveTest, LevelOneSkipsExtendedHeaders)
 {
-    Entry e;
+    const std::string data = "datos de nivel uno";
+    Entry e = Stored("A.TXT", data);
     e.level = 1;
-    e.extended = {7, 5};
-    e.data = "datos de nivel uno";
-    Entry plain;
+    e.extended = {ExtendedHeaderBody(7, 0x7F, 0x20), ExtendedHeaderBody(5, 0x7F, 0x20)};
+    Entry plain = Stored("B.TXT");
     plain.level = 1;
-    plain.name = "B.TXT";
-    EXPECT_EQ(1, Extract(Archive({e, plain})));
-    EXPECT_EQ(e.data, ReadFile("A.TXT"));
-    EXPECT_EQ("hola", ReadFile("B.TXT"));
+    EXPECT_EQ(1, Extract(BuildArchive({e, plain})));
+    EXPECT_EQ(data, Contents("A.TXT"));
+    EXPECT_EQ("hola", Contents("B.TXT"));
     // entryBytes counts the extended headers, which are part of the compressed size.
-    EXPECT_EQ("begin A.TXT " + std::to_string(18 + 12 + 5 + 24) + " 18", reader.events[0]);
+    ASSERT_FALSE(reader.events.empty());
+    EXPECT_EQ("begin A.TXT " + std::to_string(18 + 12 + 5 + 24) + " 18", Described(reader.events)[0]);
 }
 
 TEST_F(ArchiveTest, StampIsTheStoredTimeWithoutZoneConversion)
 {
-    Entry e;
-    e.time = 0x6C21;  // 13:33:02
-    e.date = 0x2B87;  // 2001-12-07
-    EXPECT_EQ(1, Extract(Archive({e})));
+    Entry e = Stored();
+    e.dosTime = DosTime(13, 33, 2);
+    e.dosDate = DosDate(2001, 12, 7);
+    EXPECT_EQ(1, Extract(BuildArchive({e})));
 #ifdef _WIN32
     HANDLE file = CreateFileA("A.TXT", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, file);
@@ -324,59 +183,50 @@ TEST_F(ArchiveTest, UnknownMethodLeavesAnEmptyFile)
     for (const char* method : {"-lh6-", "-lh1-", "-lhd-", "-LH5-", "-lz5-"}) {
         reader.diagnostics.clear();
         reader.events.clear();
-        Entry e;
+        Entry e = Stored();
         e.method = method;
-        EXPECT_EQ(0, Extract(Archive({e}))) << method;
+        EXPECT_EQ(0, Extract(BuildArchive({e}))) << method;
         EXPECT_EQ(Strings({"Unknown method: " + std::to_string(static_cast<unsigned char>(method[3]))}),
                   reader.diagnostics)
             << method;
         EXPECT_EQ(2u, reader.events.size()) << method;  // begin and end
         EXPECT_TRUE(Exists("A.TXT")) << method;
-        EXPECT_EQ("", ReadFile("A.TXT")) << method;
+        EXPECT_EQ("", Contents("A.TXT")) << method;
     }
 }
 
 TEST_F(ArchiveTest, LaterEntriesAreLeftAloneAfterAFailure)
 {
-    Entry bad, good;
-    bad.crcDelta = 1;
-    good.name = "B.TXT";
-    EXPECT_EQ(0, Extract(Archive({bad, good})));
+    Entry bad = Stored();
+    const uint16_t right = bad.crc;
+    bad.crc = static_cast<uint16_t>(right + 1);
+    EXPECT_EQ(0, Extract(BuildArchive({bad, Stored("B.TXT")})));
     char expected[80];
-    std::snprintf(expected, sizeof expected, "CheckSum Incorrecto. Original: %x, Final: %x", Crc16("hola"),
-                  static_cast<uint16_t>(Crc16("hola") + 1));
+    std::snprintf(expected, sizeof expected, "CheckSum Incorrecto. Original: %x, Final: %x", right, bad.crc);
     EXPECT_EQ(Strings({expected}), reader.diagnostics);
-    EXPECT_EQ("hola", ReadFile("A.TXT"));  // left in place
+    EXPECT_EQ("hola", Contents("A.TXT"));  // left in place
     EXPECT_FALSE(Exists("B.TXT"));
 }
 
 TEST_F(ArchiveTest, HeaderSumErrors)
 {
-    Entry bad;
-    bad.sumDelta = 1;
-    Entry good;
-    good.name = "B.TXT";
-    Bytes bytes = Archive({good});
-    Bytes badBytes = bad.Build();
-    bytes.insert(bytes.begin(), badBytes.begin(), badBytes.end());
-    EXPECT_EQ(0, Extract(bytes));
+    Entry bad = Stored();
+    bad.headerSumDelta = 1;
+    const Entry good = Stored("B.TXT");
+    EXPECT_EQ(0, Extract(Concat(BuildEntry(bad), BuildArchive({good}))));
     EXPECT_EQ(Strings({"Header sum error", "Error el el fichero lzh"}), reader.diagnostics);
 
     // A bad sum on a header that nothing follows reads as the end of the archive.
     reader.diagnostics.clear();
-    Bytes lone = Archive({good}, false);
-    bad.data.clear();
-    Bytes tail = bad.Build();
-    lone.insert(lone.end(), tail.begin(), tail.end());
-    EXPECT_EQ(1, Extract(lone));
+    Entry badEmpty = Stored("A.TXT", "");
+    badEmpty.headerSumDelta = 1;
+    EXPECT_EQ(1, Extract(Concat(BuildArchive({good}, false), BuildEntry(badEmpty))));
     EXPECT_EQ(Strings({"Header sum error"}), reader.diagnostics);
 }
 
 TEST_F(ArchiveTest, TruncatedArchives)
 {
-    Entry e;
-    e.data = std::string(3000, 'z');
-    Bytes whole = Archive({e}, false);
+    const Bytes whole = BuildArchive({Stored("A.TXT", std::string(3000, 'z'))}, false);
     // Cut inside the header, and inside the data.
     for (std::size_t cut : {std::size_t(1), std::size_t(2), std::size_t(10), whole.size() - 3000 - 1,
                             whole.size() - 1500, whole.size() - 1}) {
@@ -395,9 +245,9 @@ TEST_F(ArchiveTest, DamagedHeaderFieldsFailTheEntry)
 {
     struct Case {
         const char* what;
-        int level;
+        uint8_t level;
         int nameLengthDelta;
-        int headerSize;
+        int headerSize;  // >= 0: the header is cut to this many bytes
         std::string name;
     };
     const Case cases[] = {
@@ -409,29 +259,13 @@ TEST_F(ArchiveTest, DamagedHeaderFieldsFailTheEntry)
     };
     for (const Case& c : cases) {
         reader.diagnostics.clear();
-        Entry e;
+        Entry e = Stored(c.name);
         e.level = c.level;
-        e.name = c.name;
         e.nameLengthDelta = c.nameLengthDelta;
-        Bytes bytes = e.Build();
-        if (c.headerSize >= 0) {
-            // Shrink the header to the given size and fix its sum.
-            Bytes h(bytes.begin() + 2, bytes.begin() + 2 + c.headerSize);
-            unsigned sum = 0;
-            for (uint8_t b : h)
-                sum += b;
-            bytes = {static_cast<uint8_t>(c.headerSize), static_cast<uint8_t>(sum)};
-            bytes.insert(bytes.end(), h.begin(), h.end());
-        } else {
-            unsigned sum = 0;
-            for (std::size_t i = 2; i < 2 + std::size_t(bytes[0]); i++)
-                sum += bytes[i];
-            bytes[1] = static_cast<uint8_t>(sum);
-        }
-        EXPECT_EQ(0, Extract(bytes)) << c.what;
+        EXPECT_EQ(0, Extract(c.headerSize >= 0 ? CutHeader(e, c.headerSize) : BuildEntry(e))) << c.what;
         EXPECT_EQ(Strings({"Error el el fichero lzh"}), reader.diagnostics) << c.what;
     }
-    EXPECT_TRUE(Strays().empty());
+    EXPECT_EQ(OnlyArchiveAndOut, box_.RootNames());
 }
 
 TEST_F(ArchiveTest, UnsafeNamesFailBeforeAnythingIsCreated)
@@ -447,28 +281,22 @@ TEST_F(ArchiveTest, UnsafeNamesFailBeforeAnythingIsCreated)
     for (const char* name : names) {
         reader.diagnostics.clear();
         reader.events.clear();
-        Entry e;
-        e.name = name;
-        EXPECT_EQ(0, Extract(Archive({e}))) << name;
+        EXPECT_EQ(0, Extract(BuildArchive({Stored(name)}))) << name;
         EXPECT_EQ(Strings({"No pude crear '" + std::string(name) + "'."}), reader.diagnostics) << name;
         EXPECT_TRUE(reader.events.empty()) << name;
         EXPECT_FALSE(Exists("A")) << name;
     }
-    EXPECT_TRUE(Strays().empty());
+    EXPECT_EQ(OnlyArchiveAndOut, box_.RootNames());
 
     // Names that only look odd are fine.
-    for (const char* name : {"..a", "a..b", "CONSOLA.TXT", "COM10", "LPT", "Canción ñ.txt", "A\\.b\\c"}) {
-        Entry e;
-        e.name = name;
-        EXPECT_EQ(1, Extract(Archive({e}))) << name;
-    }
+    for (const char* name : {"..a", "a..b", "CONSOLA.TXT", "COM10", "LPT", "Canción ñ.txt", "A\\.b\\c"})
+        EXPECT_EQ(1, Extract(BuildArchive({Stored(name)}))) << name;
 }
 
 TEST_F(ArchiveTest, OutputThatCannotBeCreated)
 {
-    Mkdir("A.TXT");  // a directory in the way
-    Entry e;
-    EXPECT_EQ(0, Extract(Archive({e})));
+    fs::create_directory("A.TXT");  // a directory in the way
+    EXPECT_EQ(0, Extract(BuildArchive({Stored()})));
     EXPECT_EQ(Strings({"No pude crear 'A.TXT'."}), reader.diagnostics);
     EXPECT_TRUE(reader.events.empty());
     EXPECT_EQ(std::vector<int>({0}), reader.fileErrors);
@@ -476,25 +304,17 @@ TEST_F(ArchiveTest, OutputThatCannotBeCreated)
     // The owner may ask for the open to be tried again.
     reader.fileErrors.clear();
     reader.retries = 2;
-    EXPECT_EQ(0, Extract(Archive({e})));
+    EXPECT_EQ(0, Extract(BuildArchive({Stored()})));
     EXPECT_EQ(std::vector<int>({0, 0, 0}), reader.fileErrors);
-    fs::remove("A.TXT");
 }
 
 TEST_F(ArchiveTest, ScanPassesOverBadHeadersAndCountsGoodOnes)
 {
-    Entry good, badCrc, badSum;
-    good.data = "12345";
-    badCrc.name = "B.TXT";
-    badCrc.data = "1234567";
-    badCrc.crcDelta = 5;
-    badSum.name = "C.TXT";
-    badSum.data.clear();
-    badSum.sumDelta = 3;
-    Entry last;
-    last.name = "D.TXT";
-    last.data = "123";
-    WriteFile(archive_, Archive({good, badCrc, badSum, last}));
+    Entry badCrc = Stored("B.TXT", "1234567");
+    badCrc.crc = static_cast<uint16_t>(badCrc.crc + 5);
+    Entry badSum = Stored("C.TXT", "");
+    badSum.headerSumDelta = 3;
+    archive_ = box_.PutArchive(BuildArchive({Stored("A.TXT", "12345"), badCrc, badSum, Stored("D.TXT", "123")}));
     EXPECT_EQ(5u + 7u + 3u, reader.ScanTotalSize(archive_.c_str()));
     EXPECT_FALSE(Exists("A.TXT"));
 }

@@ -38,10 +38,15 @@ Sandbox::~Sandbox()
 
 std::string Sandbox::PutArchive(const Bytes& archive, const std::string& name)
 {
-    std::string path = (fs::path(root_) / name).string();
+    std::string path = RootPath(name);
     if (!WriteFile(path, archive))
         throw std::runtime_error("cannot write " + path);
     return path;
+}
+
+std::string Sandbox::RootPath(const std::string& name) const
+{
+    return (fs::path(root_) / name).string();
 }
 
 std::string Sandbox::OutPath(const std::string& entryName) const
@@ -83,6 +88,12 @@ void Remember(void* context, const char* text)
 RecordingArchive::RecordingArchive()
 {
     SetDiagnosticSink(&Remember, this);
+}
+
+bool RecordingArchive::OnFileError(StreamFile*, int kind, int)
+{
+    fileErrors.push_back(kind);
+    return retries-- > 0;
 }
 
 void RecordingArchive::OnEntryBegin(const char* name, uint32_t entryBytes, uint32_t size)

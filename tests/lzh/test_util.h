@@ -22,6 +22,8 @@ public:
 
     // Writes the archive beside "out"; returns its absolute path.
     std::string PutArchive(const Bytes& archive, const std::string& name = "test.lzh");
+    // A path in the sandbox root, beside "out".
+    std::string RootPath(const std::string& name) const;
     // A path below "out" ("A\B" style names are turned into host paths).
     std::string OutPath(const std::string& entryName) const;
     // Names found in the sandbox root (the archives and "out").
@@ -34,10 +36,12 @@ private:
     std::string previous_;
 };
 
-// Records diagnostics and notifications.
+// Records diagnostics, notifications and file errors.
 class RecordingArchive : public LzhArchive {
 public:
     RecordingArchive();
+
+    bool OnFileError(StreamFile* file, int kind, int arg) override;
 
     struct Event {
         char kind;  // 'b' begin, 'e' end, 'p' progress
@@ -55,6 +59,10 @@ public:
     std::vector<Event> events;
     // A runaway entry: OnProgress throws RunawayEntry after this many calls.
     int progressLimit = -1;
+    // The kinds of the file errors, in order; the first `retries` of them are
+    // answered with "try again".
+    std::vector<int> fileErrors;
+    int retries = 0;
 };
 
 struct RunawayEntry {};

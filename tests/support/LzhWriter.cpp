@@ -18,6 +18,14 @@ void Put32(Bytes& out, uint32_t v)
     Put16(out, v >> 16);
 }
 
+uint8_t HeaderSum(Bytes::const_iterator begin, Bytes::const_iterator end)
+{
+    unsigned sum = 0;
+    for (; begin != end; ++begin)
+        sum += *begin;
+    return static_cast<uint8_t>(sum);
+}
+
 // xorshift32: the same bytes on every platform.
 uint32_t Next(uint32_t& state)
 {
@@ -79,11 +87,11 @@ Entry PackedEntry(const std::string& name, const std::string& method, const Byte
     return e;
 }
 
-Bytes ExtendedHeaderBody(unsigned size, uint8_t type)
+Bytes ExtendedHeaderBody(unsigned size, uint8_t type, uint8_t filler)
 {
     if (size < 3)
         throw std::invalid_argument("an extended header has at least 3 bytes");
-    Bytes body(size - 2, 0x55);
+    Bytes body(size - 2, filler);
     body[0] = type;
     return body;
 }
@@ -109,7 +117,7 @@ Bytes BuildEntry(const Entry& e)
     Put16(h, e.dosDate);
     h.push_back(e.attribute);
     h.push_back(e.level);
-    h.push_back(static_cast<uint8_t>(e.name.size()));
+    h.push_back(static_cast<uint8_t>(e.name.size() + e.nameLengthDelta));
     h.insert(h.end(), e.name.begin(), e.name.end());
     Put16(h, e.crc);
     if (e.level != 0) {
@@ -119,15 +127,23 @@ Bytes BuildEntry(const Entry& e)
     if (h.size() > 255)
         throw std::invalid_argument("header longer than 255 bytes");
 
-    unsigned sum = 0;
-    for (uint8_t b : h)
-        sum += b;
     Bytes out;
     out.push_back(static_cast<uint8_t>(h.size() + e.headerSizeDelta));
-    out.push_back(static_cast<uint8_t>(sum + e.headerSumDelta));
+    out.push_back(static_cast<uint8_t>(HeaderSum(h.begin(), h.end()) + e.headerSumDelta));
     out.insert(out.end(), h.begin(), h.end());
     out.insert(out.end(), extended.begin(), extended.end());
     out.insert(out.end(), e.packed.begin(), e.packed.end());
+    return out;
+}
+
+Bytes CutHeader(const Entry& entry, unsigned size)
+{
+    const Bytes whole = BuildEntry(entry);
+    if (size > whole[0])
+        throw std::invalid_argument("a cut header cannot be longer than the whole one");
+    const auto h = whole.begin() + 2;
+    Bytes out{static_cast<uint8_t>(size), HeaderSum(h, h + size)};
+    out.insert(out.end(), h, h + size);
     return out;
 }
 
@@ -148,7 +164,8 @@ bool WriteFile(const std::string& path, const Bytes& data)
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f)
         return false;
-    bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
+    // fwrite's buffer must not be null, which an empty vector's may be.
+    bool ok = data.empty() || std::fwrite(data.data(), 1, data.size(), f) == data.size();
     return std::fclose(f) == 0 && ok;
 }
 

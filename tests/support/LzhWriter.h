@@ -41,6 +41,7 @@ struct Entry {
     // Deliberate damage.
     int headerSumDelta = 0;        // added to the right header sum
     int headerSizeDelta = 0;       // added to the right H (the bytes stay as built)
+    int nameLengthDelta = 0;       // added to the stored name length (the name stays as given)
     bool overrideCompressedSize = false;
     uint32_t compressedSize = 0;   // used when overrideCompressedSize
 };
@@ -54,9 +55,12 @@ Entry PackedEntry(const std::string& name, const std::string& method, const Byte
                   const Bytes& expected);
 
 // An extended header of `size` bytes in all (type byte, filler, next size).
-Bytes ExtendedHeaderBody(unsigned size, uint8_t type = 0x3F);
+Bytes ExtendedHeaderBody(unsigned size, uint8_t type = 0x3F, uint8_t filler = 0x55);
 
 Bytes BuildEntry(const Entry& entry);
+// Only the first `size` bytes of the entry's header, with H and the sum made
+// to agree with them: a header too short for the fields it should hold.
+Bytes CutHeader(const Entry& entry, unsigned size);
 // The entries one after another, then the end marker when trailingZero is set.
 Bytes BuildArchive(const std::vector<Entry>& entries, bool trailingZero = true);
 

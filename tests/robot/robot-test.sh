@@ -1,0 +1,72 @@
+#!/bin/bash
+# One test of the UI robot:
+#   robot-test.sh STATUS SCRIPT TARGET EMULATOR UIROBOT [OPTIONS...] -- TARGET [ARGS...]
+# runs UIROBOT (through EMULATOR) with SCRIPT and passes when it exits with
+# STATUS and its transcript (code page 1252, compared here as UTF-8) has:
+#   "#= TEXT" lines of SCRIPT: each TEXT within some line, in that order
+#   "#! TEXT" lines: no line with TEXT
+#   "#@ kept": TARGET (a path) still runs once the robot is gone, and ends by
+#              itself within 15 s
+# The transcript is kept beside the test as SCRIPT's name with .transcript.
+set -uo pipefail
+
+want=$1 script=$2 target=$3 emulator=$4 robot=$5
+shift 5
+name=$(basename "$script" .txt)
+raw=$name.transcript.cp1252
+out=$name.transcript
+
+# Output to a file, not a pipe: a target left running keeps the robot's
+# descriptors (see uirobot --keep).
+"$emulator" "$robot" --script "$script" "$@" >"$raw" 2>&1
+status=$?
+iconv -f CP1252 -t UTF-8 "$raw" >"$out" || exit 1
+cat "$out"
+echo "----"
+
+failed=0
+fail() {
+    echo "robot-test: $*"
+    failed=1
+}
+
+[ "$status" = "$want" ] || fail "uirobot exited with $status, expected $want"
+
+# The target's Unix process shows its Windows path.
+target_running() {
+    ps -eo stat=,args= | WINDOWS_PATH="Z:${target//\//\\}" \
+        awk '$1 !~ /^Z/ && index($0, ENVIRON["WINDOWS_PATH"]) { found = 1 } END { exit !found }'
+}
+
+after=0
+while IFS= read -r line; do
+    case "$line" in
+        '#= '*)
+            text=${line#'#= '}
+            at=$(tail -n +"$((after + 1))" "$out" | grep -n -F -m1 -e "$text" | cut -d: -f1)
+            if [ -n "$at" ]; then
+                after=$((after + at))
+            else
+                fail "missing (after transcript line $after): $text"
+            fi
+            ;;
+        '#! '*)
+            text=${line#'#! '}
+            grep -q -F -e "$text" "$out" && fail "should not appear: $text"
+            ;;
+        '#@ kept')
+            if ! target_running; then
+                fail "the target did not keep running"
+            else
+                for _ in $(seq 150); do
+                    target_running || break
+                    sleep 0.1
+                done
+                target_running && fail "the kept target did not end by itself"
+            fi
+            ;;
+    esac
+done <"$script"
+
+[ "$failed" = 0 ] && echo "robot-test: $name passed"
+exit "$failed"

@@ -1,0 +1,88 @@
+// Runs a script against the target: watches its top-level windows, waits for
+// what the script expects, acts on the current window and writes the transcript.
+#pragma once
+
+#include "Script.h"
+#include "Target.h"
+#include "WindowProbe.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// The robot's exit status.
+enum RobotStatus {
+    kPassed = 0,
+    kFailed = 1,      // an expectation failed or timed out, or a box came unexpected
+    kUsage = 2,       // bad command line or script, or the target did not start
+    kTargetCrash = 3, // the target died of an unhandled exception
+};
+
+struct RobotOptions {
+    DWORD timeoutMs = 20000;
+    bool keep = false;             // leave the target running at the end
+    bool allowUnexpected = false;  // unexpected message boxes do not fail the run
+};
+
+class Robot {
+public:
+    Robot(Target& target, const RobotOptions& options) : target_(target), options_(options) {}
+
+    int Run(const std::vector<ScriptCommand>& script);
+
+private:
+    struct Seen {
+        int serial = 0;
+        WindowInfo info;
+        bool open = true;
+        bool expected = false; // matched by expect-box or a wait-window
+    };
+
+    using Check = std::function<bool()>;
+    using Explain = std::function<std::string()>;
+
+    bool Execute(const ScriptCommand& c);
+    bool ExpectBox(const ScriptCommand& c);
+    bool WaitWindow(const ScriptCommand& c, bool byClass);
+    bool ExpectButtons(const ScriptCommand& c);
+    bool ExpectCaption(const ScriptCommand& c);
+    bool ExpectText(const ScriptCommand& c);
+    bool Press(const ScriptCommand& c, bool byText);
+    bool Command(const ScriptCommand& c);
+    bool Type(const ScriptCommand& c);
+    bool Read(const ScriptCommand& c);
+    bool Screenshot(const ScriptCommand& c);
+    bool Sleep(const ScriptCommand& c);
+    bool ExpectExit(const ScriptCommand& c);
+    bool ExpectNoWindow(const ScriptCommand& c);
+    bool ExpectClosed(const ScriptCommand& c);
+    void Finish();
+
+    // Polls until ready() holds. Fails on a crash, on the timeout, and when
+    // needTarget and the target's processes have all ended; explain() says
+    // what was expected (and what was seen instead).
+    bool Wait(const ScriptCommand& c, DWORD timeoutMs, bool needTarget, const Check& ready, const Explain& explain);
+    bool Fail(const ScriptCommand& c, const std::string& message);
+
+    // Notes windows that appeared or went away, and the target's exit.
+    void Poll();
+    // A window and its controls; hidden ones and a message box's statics
+    // only when everything.
+    void ShowWindow(const Seen& seen, const char* event, bool everything) const;
+    void ShowOpenWindows() const;
+
+    // The current window's index in seen_, or -1 after a failure when there
+    // is none or it went away. (seen_ grows while waiting: keep indices.)
+    int Current(const ScriptCommand& c);
+    // Waits until find() returns a control of the current window; find()
+    // says in its second argument why there is none yet.
+    HWND WaitControl(const ScriptCommand& c, const std::string& what,
+                     const std::function<HWND(HWND top, std::string& why)>& find);
+
+    Target& target_;
+    RobotOptions options_;
+    std::vector<Seen> seen_; // every window seen, #1 first
+    int current_ = -1;       // index into seen_
+    bool exitNoted_ = false;
+    int status_ = kPassed;
+};

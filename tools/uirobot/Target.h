@@ -1,0 +1,55 @@
+// The program under test. It runs under the robot's own debugger, so that a
+// crash ends it at once with a report (under Wine an unhandled exception would
+// otherwise start the system debugger, whose dialog waits for a user), and in
+// a job object, so that the processes it starts can be found and ended too.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class Target {
+public:
+    Target() = default;
+    Target(const Target&) = delete;
+    Target& operator=(const Target&) = delete;
+    ~Target();
+
+    // commandLine as CreateProcessA takes it; directory null for the robot's own.
+    bool Start(const std::string& commandLine, const char* directory, std::string& error);
+
+    DWORD Pid() const { return pid_; }
+    bool Running() const;
+    DWORD ExitCode() const;
+    bool Crashed() const { return crashed_ != 0; }
+
+    // The target and every process it started that still runs.
+    std::vector<DWORD> ProcessIds() const;
+
+    // Ends the target and the processes it started; returns how many ran.
+    size_t Kill();
+    // Leaves them running: the robot stops debugging the target.
+    void Release();
+
+private:
+    static DWORD WINAPI DebuggerMain(void* self);
+    void DebugLoop();
+    void OnException(const EXCEPTION_DEBUG_INFO& info, DWORD& status);
+    void OnDebugString(const OUTPUT_DEBUG_STRING_INFO& info);
+    void StopDebugger();
+
+    std::string commandLine_;
+    std::string directory_;
+    bool hasDirectory_ = false;
+    std::string startError_;
+
+    HANDLE thread_ = nullptr;  // the debugger thread
+    HANDLE started_ = nullptr; // set once CreateProcessA has returned
+    HANDLE process_ = nullptr;
+    HANDLE job_ = nullptr;
+    DWORD pid_ = 0;
+    bool sawLoaderBreakpoint_ = false;
+    volatile LONG crashed_ = 0;
+    volatile LONG release_ = 0;
+};

@@ -19,7 +19,7 @@
 # output pipes of a test (CTest would wait for them).
 
 # Bumped whenever the template's contents change, so old templates are rebuilt.
-WINE_TEMPLATE_RECIPE=2
+WINE_TEMPLATE_RECIPE=3
 
 # Environment of every Wine process started for the tests.
 #
@@ -101,7 +101,9 @@ wine_build_template() {
             WINEPREFIX=$work wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f &&
             # Windows 95's Arial and MS Sans Serif, as Debian's metric twins.
             WINEPREFIX=$work wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans' /f &&
-            WINEPREFIX=$work wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS Sans Serif' /d 'Liberation Sans' /f
+            WINEPREFIX=$work wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS Sans Serif' /d 'Liberation Sans' /f &&
+            # A crashing program ends instead of waiting in an unseen crash dialog.
+            WINEPREFIX=$work wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
     } </dev/null >"$work.log" 2>&1; then
         cat "$work.log" >&2
         wine_stop_server "$work"

@@ -12,6 +12,9 @@ namespace files {
 // Opens with a stdio mode; on failure cause is one of the cause codes below.
 std::FILE* Open(const std::string& path, const char* mode, unsigned& cause);
 
+// CreateDirectory with default security; false when it failed (it exists, say).
+bool MakeDirectory(const std::string& path);
+
 // The file's length from its status, without opening it.
 bool StatusSize(const std::string& path, uint32_t& size);
 

@@ -41,6 +41,11 @@ std::FILE* Open(const std::string& path, const char* mode, unsigned& cause)
     return file;
 }
 
+bool MakeDirectory(const std::string& path)
+{
+    return ::mkdir(HostPath(path).c_str(), 0777) == 0;
+}
+
 bool StatusSize(const std::string& path, uint32_t& size)
 {
     struct stat st;

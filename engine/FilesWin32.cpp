@@ -56,6 +56,11 @@ std::FILE* Open(const std::string& path, const char* mode, unsigned& cause)
     return file;
 }
 
+bool MakeDirectory(const std::string& path)
+{
+    return CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+}
+
 bool StatusSize(const std::string& path, uint32_t& size)
 {
     struct _stat st;

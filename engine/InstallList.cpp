@@ -50,4 +50,26 @@ Kind ClassifyForSize(const std::string& line, std::string& name)
     return kind;
 }
 
+Kind ClassifyForCopy(const std::string& line, std::string& name)
+{
+    const char* space = " \t\r\n\v\f";
+    const std::string::size_type first = line.find_first_not_of(space);
+    if (first == std::string::npos || line[first] == '*')
+        return Kind::Skip;
+    const std::string trimmed = line.substr(first, line.find_last_not_of(space) - first + 1);
+    if (trimmed.size() < 3)
+        return Kind::Skip;
+    name = trimmed.substr(2);
+    switch (std::toupper(static_cast<unsigned char>(trimmed[0]))) {
+    case 'D':
+        return Kind::Directory;
+    case 'F':
+        return Kind::File;
+    case 'X':
+        return Kind::Tree;
+    default:
+        return Kind::Skip;
+    }
+}
+
 }  // namespace installlist

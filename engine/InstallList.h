@@ -23,6 +23,11 @@ enum class Kind { Skip, Directory, File, Tree, Error };
 // line that renames, name is its source.
 Kind ClassifyForSize(const std::string& line, std::string& name);
 
+// The copy pass trims white space first and checks nothing else: the name is
+// the line from its third character (an F line keeps its " > target" part).
+// Lines too short to hold a name, and unknown kinds, are skipped.
+Kind ClassifyForCopy(const std::string& line, std::string& name);
+
 // The separator of the renaming form of an F line.
 const char* const RenameSeparator = " > ";
 

@@ -10,17 +10,16 @@ const char* const SizePass::SizeFileName = "Longitud.dat";
 
 namespace {
 
-const char* const OpenFailed = "No es posible abrir el fichero %s, error = %u\n";
 const char* const ListFailed = "Se ha producido un error durante la instalación.";
 
-std::string Format(const char* format, const std::string& path, unsigned code)
+}  // namespace
+
+std::string OpenFailedMessage(const std::string& path, unsigned cause)
 {
     char text[600];
-    std::snprintf(text, sizeof text, format, path.c_str(), code);
+    std::snprintf(text, sizeof text, "No es posible abrir el fichero %s, error = %u\n", path.c_str(), cause);
     return text;
 }
-
-}  // namespace
 
 void SizePass::LoadSizeTable()
 {
@@ -91,7 +90,7 @@ uint32_t SizePass::GetListSize(const std::string& listPath, bool progress)
     unsigned cause;
     std::FILE* list = files::Open(listPath, "r", cause);
     if (!list) {
-        host_.ShowMessage(Format(OpenFailed, listPath, cause), SizeHost::PlainBox);
+        host_.ShowMessage(OpenFailedMessage(listPath, cause), SizeHost::PlainBox);
         return 0;
     }
     bool failed = false;
@@ -125,13 +124,20 @@ uint32_t SizePass::GetListSize(const std::string& listPath, bool progress)
     return total;
 }
 
-uint32_t SizePass::GetListedFileSize(const std::string& path, bool progress)
+uint32_t ListedFileSize(MessageHost& host, const std::string& path)
 {
     uint32_t size = 0;
     if (!files::StatusSize(path, size)) {
         size = 0;
-        host_.ShowMessage(Format(OpenFailed, path, 0), SizeHost::InformationBox);
+        // This message always shows 0 as the cause.
+        host.ShowMessage(OpenFailedMessage(path, 0), MessageHost::InformationBox);
     }
+    return size;
+}
+
+uint32_t SizePass::GetListedFileSize(const std::string& path, bool progress)
+{
+    const uint32_t size = ListedFileSize(host_, path);
     if (progress)
         host_.RepaintProgress();
     return size;

@@ -6,16 +6,27 @@
 #include <functional>
 #include <string>
 
-// What the size pass needs from the installer's windows.
-class SizeHost {
+// The installer's message boxes, as the engine reports through them.
+class MessageHost {
 public:
-    // Message box styles used by the size pass.
     static const unsigned PlainBox = 0x00;        // MB_OK
     static const unsigned InformationBox = 0x40;  // MB_OK | MB_ICONINFORMATION
 
-    virtual ~SizeHost() = default;
+    virtual ~MessageHost() = default;
     // A message box with the installer's caption, owned by its window.
     virtual void ShowMessage(const std::string& text, unsigned style) = 0;
+};
+
+// "No es posible abrir el fichero %s, error = %u\n" for a path and cause code.
+std::string OpenFailedMessage(const std::string& path, unsigned cause);
+
+// The length of one file from its status, without opening it; 0 after a
+// message when it has none.
+uint32_t ListedFileSize(MessageHost& host, const std::string& path);
+
+// What the size pass needs from the installer's windows.
+class SizeHost : public MessageHost {
+public:
     // Repaints the progress window at once.
     virtual void RepaintProgress() = 0;
     // Moves the progress bar of the size check.

@@ -1,0 +1,191 @@
+// The copy run over install lists, in a scratch source and install directory.
+#include "Copy.h"
+#include "Tables.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Strings = std::vector<std::string>;
+
+class FakeCopyHost : public CopyHost {
+public:
+    void ShowMessage(const std::string& text, unsigned style) override
+    {
+        messages.push_back((style == InformationBox ? "i " : "- ") + text);
+    }
+    void StepProgress() override { ++steps; }
+    void EndWaitCursor() override { ++cursorEnds; }
+    bool ComponentChecked(int) override { return checked; }
+
+    Strings messages;
+    int steps = 0;
+    int cursorEnds = 0;
+    bool checked = true;
+};
+
+class CopyRunTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        root_ = fs::current_path() / (std::string("copy_") + info->name());
+        fs::remove_all(root_);
+        fs::create_directories(root_ / "cd");
+        fs::create_directories(root_ / "DemoMB");
+        source_ = Native(root_ / "cd");
+        target_ = Native(root_ / "DemoMB");
+    }
+    void TearDown() override { fs::remove_all(root_); }
+
+    // Directory texts end with the separator the installer joins names with.
+    static std::string Native(const fs::path& dir)
+    {
+#ifdef _WIN32
+        return dir.string() + "\\";
+#else
+        return dir.string() + "/";
+#endif
+    }
+    void Put(const std::string& name, const std::string& bytes)
+    {
+        fs::path path = root_ / "cd" / name;
+        fs::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+    std::string Installed(const std::string& name) const
+    {
+        std::ifstream in(root_ / "DemoMB" / name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    bool IsInstalled(const std::string& name) const { return fs::exists(root_ / "DemoMB" / name); }
+
+    CopyRun Run() { return CopyRun(host_, source_, target_, done_, current_); }
+
+    fs::path root_;
+    std::string source_, target_;
+    FakeCopyHost host_;
+    int32_t done_ = -1, current_ = -1;
+};
+
+TEST_F(CopyRunTest, ListCarriedOutLineByLine)
+{
+    Put("Brumaria.EXE", std::string(1000, 'b'));
+    Put("Readme.txt", "leame");
+    Put("DATOS/CONFIG.INI", "[Juego]");
+    Put("MUSICA/INTRO.MID", "midi");
+    Put("MUSICA/.indice", "no");
+    Put("MUSICA/TEMAS/BRUMA.MID", "bruma");
+    Put("MUSICA/.oculto/x", "no");
+    Put("INST_100.NFO", "* comentario\r\n\r\n  D DATOS  \r\nd datos\r\nF Brumaria.EXE\r\n"
+                        "f Readme.txt > LEEME.TXT\r\nF DATOS\\CONFIG.INI\r\nX MUSICA\r\nQ nada\r\n");
+    Run().InstallComponents();
+
+    EXPECT_TRUE(host_.messages.empty()) << host_.messages[0];
+    EXPECT_EQ(std::string(1000, 'b'), Installed("Brumaria.EXE"));
+    EXPECT_EQ("leame", Installed("LEEME.TXT"));
+    EXPECT_FALSE(IsInstalled("Readme.txt"));
+    EXPECT_EQ("[Juego]", Installed("DATOS/CONFIG.INI"));
+    EXPECT_EQ("midi", Installed("MUSICA/INTRO.MID"));
+    EXPECT_EQ("bruma", Installed("MUSICA/TEMAS/BRUMA.MID"));
+    EXPECT_FALSE(IsInstalled("MUSICA/.indice"));
+    EXPECT_FALSE(IsInstalled("MUSICA/.oculto"));
+    EXPECT_EQ(1000 + 5 + 7 + 4 + 5, done_);
+    EXPECT_EQ(0, current_);
+    EXPECT_EQ(0, host_.cursorEnds);
+}
+
+TEST_F(CopyRunTest, FailuresAreReportedAndTheRunGoesOn)
+{
+    Put("Brumaria.EXE", "juego");
+    Put("VACIO/SUB/.nada", "");
+    Put("INST_100.NFO", "F Brumaria.EXE > NOHAY\\Brumaria.EXE\nF FALTA.EXE\nX VACIO\nX NOEXISTE\nF Brumaria.EXE\n");
+    Run().InstallComponents();
+    EXPECT_EQ(Strings({"i Error copiando fichero: " + source_ + "Brumaria.EXE",
+                       "i Error copiando fichero: " + source_ + "FALTA.EXE",
+                       "i No es posible abrir el fichero " + source_ + "FALTA.EXE, error = 0\n",
+                       "i ERROR al instalar el fichero INST_100.NFO"}),
+              host_.messages);
+    EXPECT_EQ("juego", Installed("Brumaria.EXE"));
+    EXPECT_EQ(1, host_.cursorEnds);
+    EXPECT_EQ(10, done_);  // the failed copy still counts its source
+}
+
+TEST_F(CopyRunTest, TreeFileThatCannotBeCopiedIsReportedWithoutIcon)
+{
+    Put("MUSICA/UNO.MID", "uno");
+    Put("MUSICA/DOS.MID", "dos");
+    fs::create_directories(root_ / "DemoMB" / "MUSICA" / "DOS.MID");  // in the way
+    Put("INST_100.NFO", "X MUSICA\n");
+    EXPECT_TRUE(Run().InstallFromList("INST_100.NFO"));
+    EXPECT_EQ(Strings({"- Error copiando fichero: " + source_ + "MUSICA\\DOS.MID"}), host_.messages);
+    EXPECT_EQ("uno", Installed("MUSICA/UNO.MID"));
+}
+
+TEST_F(CopyRunTest, UncheckedComponentIsNotRead)
+{
+    host_.checked = false;
+    Run().InstallComponents();
+    EXPECT_TRUE(host_.messages.empty());
+    EXPECT_EQ(0, done_);
+}
+
+TEST_F(CopyRunTest, ListThatCannotBeOpened)
+{
+    EXPECT_FALSE(Run().InstallFromList("NOHAY.NFO"));
+    EXPECT_EQ(Strings({"i No es posible abrir el fichero " + source_ + "NOHAY.NFO, error = 2\n"}), host_.messages);
+}
+
+TEST_F(CopyRunTest, BlocksOfOneFile)
+{
+    CopyRun run = Run();
+    const struct {
+        std::size_t size;
+        int steps;
+    } cases[] = {{0, 1}, {1, 1}, {65535, 1}, {65536, 2}, {65537, 2}, {200000, 4}};
+    for (const auto& c : cases) {
+        std::string data(c.size, 'x');
+        for (std::size_t i = 0; i < c.size; i += 97)
+            data[i] = static_cast<char>(i);
+        Put("F.DAT", data);
+        std::ofstream(root_ / "DemoMB" / "F.DAT", std::ios::binary) << "old contents, to be overwritten";
+        host_.steps = 0;
+        EXPECT_TRUE(run.CopyOneFile(source_ + "F.DAT", target_ + "F.DAT", true)) << c.size;
+        EXPECT_EQ(data, Installed("F.DAT")) << c.size;
+        EXPECT_EQ(c.steps, host_.steps) << c.size;
+        EXPECT_EQ(0, current_);
+    }
+    host_.steps = 0;
+    EXPECT_TRUE(run.CopyOneFile(source_ + "F.DAT", target_ + "G.DAT", false));
+    EXPECT_EQ(0, host_.steps);
+    EXPECT_FALSE(run.CopyOneFile(source_ + "NOHAY.DAT", target_ + "H.DAT", false));
+    EXPECT_FALSE(IsInstalled("H.DAT"));
+}
+
+#ifndef _WIN32
+// Only the first " > " of a line splits (names with ">" exist only off Windows).
+TEST_F(CopyRunTest, RenameSplitsAtTheFirstArrow)
+{
+    Put("A", "raro");
+    Put("INST_100.NFO", "F A > B > C\n");
+    EXPECT_TRUE(Run().InstallFromList("INST_100.NFO"));
+    EXPECT_EQ("raro", Installed("B > C"));
+}
+
+// A source that opens but cannot be read (here a directory) fails the copy
+// instead of leaving an empty file reported as copied.
+TEST_F(CopyRunTest, ReadErrorIsNotTheEndOfTheFile)
+{
+    fs::create_directories(root_ / "cd" / "RAYADO.DAT");
+    EXPECT_FALSE(Run().CopyOneFile(source_ + "RAYADO.DAT", target_ + "RAYADO.DAT", true));
+}
+#endif
+
+}  // namespace

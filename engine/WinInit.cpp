@@ -1,0 +1,182 @@
+#include "WinInit.h"
+
+#include "Files.h"
+
+#include <cctype>
+#include <cstdio>
+#include <vector>
+
+namespace wininit {
+namespace {
+
+struct Line {
+    std::string text;  // without its line end
+    std::string end;   // "\r\n", "\n" or "" for a last line without one
+};
+
+std::vector<Line> SplitLines(const std::string& text)
+{
+    std::vector<Line> lines;
+    std::string::size_type start = 0;
+    while (start < text.size()) {
+        std::string::size_type lf = text.find('\n', start);
+        if (lf == std::string::npos) {
+            lines.push_back({text.substr(start), ""});
+            break;
+        }
+        std::string::size_type end = lf > start && text[lf - 1] == '\r' ? lf - 1 : lf;
+        lines.push_back({text.substr(start, end - start), text.substr(end, lf + 1 - end)});
+        start = lf + 1;
+    }
+    return lines;
+}
+
+std::string Join(const std::vector<Line>& lines)
+{
+    std::string text;
+    for (const Line& line : lines)
+        text += line.text + line.end;
+    return text;
+}
+
+std::string Trim(const std::string& text)
+{
+    const char* space = " \t";
+    std::string::size_type first = text.find_first_not_of(space);
+    if (first == std::string::npos)
+        return std::string();
+    return text.substr(first, text.find_last_not_of(space) - first + 1);
+}
+
+bool SameText(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); i++)
+        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+// The section a line opens ("[Rename]" gives "Rename"), or false.
+bool SectionHeader(const std::string& line, std::string& name)
+{
+    const std::string trimmed = Trim(line);
+    if (trimmed.size() < 2 || trimmed.front() != '[')
+        return false;
+    std::string::size_type close = trimmed.find(']');
+    if (close == std::string::npos)
+        return false;
+    name = Trim(trimmed.substr(1, close - 1));
+    return true;
+}
+
+bool ReadText(const std::string& path, std::string& text, bool& exists)
+{
+    unsigned cause;
+    text.clear();
+    std::FILE* file = files::Open(path, "rb", cause);
+    exists = file != nullptr;
+    if (!file)
+        return cause == files::FileNotFound || cause == files::BadPath;
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        text.append(buffer, n);
+    const bool ok = !std::ferror(file);
+    std::fclose(file);
+    return ok;
+}
+
+bool WriteText(const std::string& path, const std::string& text)
+{
+    unsigned cause;
+    std::FILE* file = files::Open(path, "wb", cause);
+    if (!file)
+        return false;
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    return std::fclose(file) == 0 && written;
+}
+
+}  // namespace
+
+std::string AppendEntry(const std::string& text, const std::string& section, const std::string& key,
+                        const std::string& value)
+{
+    std::vector<Line> lines = SplitLines(text);
+    if (!lines.empty() && lines.back().end.empty())
+        lines.back().end = "\r\n";
+    const Line entry = {key + "=" + value, "\r\n"};
+    // After the last non-blank line of the section.
+    std::string name;
+    bool inSection = false;
+    std::size_t insertAt = lines.size();
+    bool found = false;
+    for (std::size_t i = 0; i < lines.size(); i++) {
+        if (SectionHeader(lines[i].text, name)) {
+            if (inSection)
+                break;
+            inSection = SameText(name, section);
+            if (inSection) {
+                found = true;
+                insertAt = i + 1;
+            }
+            continue;
+        }
+        if (inSection && !Trim(lines[i].text).empty())
+            insertAt = i + 1;
+    }
+    if (!found) {
+        lines.push_back({"[" + section + "]", "\r\n"});
+        lines.push_back(entry);
+    } else {
+        lines.insert(lines.begin() + static_cast<long>(insertAt), entry);
+    }
+    return Join(lines);
+}
+
+std::string RemoveEntry(const std::string& text, const std::string& section, const std::string& key,
+                        const std::string& value)
+{
+    std::vector<Line> lines = SplitLines(text);
+    std::vector<Line> kept;
+    std::string name;
+    bool inSection = false;
+    for (const Line& line : lines) {
+        if (SectionHeader(line.text, name)) {
+            inSection = SameText(name, section);
+        } else if (inSection) {
+            std::string::size_type equals = line.text.find('=');
+            if (equals != std::string::npos && SameText(Trim(line.text.substr(0, equals)), key) &&
+                SameText(Trim(line.text.substr(equals + 1)), value))
+                continue;
+        }
+        kept.push_back(line);
+    }
+    return Join(kept);
+}
+
+bool AppendEntryToFile(const std::string& path, const std::string& section, const std::string& key,
+                       const std::string& value)
+{
+    std::string text;
+    bool exists;
+    if (!ReadText(path, text, exists))
+        return false;
+    return WriteText(path, AppendEntry(text, section, key, value));
+}
+
+bool RemoveEntryFromFile(const std::string& path, const std::string& section, const std::string& key,
+                         const std::string& value)
+{
+    std::string text;
+    bool exists;
+    if (!ReadText(path, text, exists))
+        return false;
+    if (!exists)
+        return true;
+    const std::string edited = RemoveEntry(text, section, key, value);
+    return edited == text || WriteText(path, edited);
+}
+
+}  // namespace wininit

@@ -1,0 +1,58 @@
+#include "Archives.h"
+
+#include <cstdio>
+
+bool ArchiveTarget(const ArchiveRow& row, const ArchiveDirs& dirs, ArchiveHost& host, std::string& target)
+{
+    switch (row.dirKind) {
+    case SourceDirKind:
+        target = dirs.source;
+        return true;
+    case DestinationDirKind:
+        target = dirs.destination;
+        return true;
+    case ChosenDirKind:
+        if (row.kind3Box < 0 || row.kind3Box >= ComponentCount)
+            return false;
+        target = host.ComponentChecked(row.kind3Box) ? dirs.destination : dirs.source;
+        return true;
+    case WindowsDirKind:
+        target = dirs.windows;
+        return true;
+    case SystemDirKind:
+        target = dirs.system;
+        return true;
+    case FixedDirKind:
+        target = row.fixedDir ? row.fixedDir : "";
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool ExtractResourceArchives(ArchiveHost& host, const ArchiveDirs& dirs)
+{
+    if (sLZHCount < 1)
+        return true;
+    const std::string previous = host.CurrentDirectory();
+    bool result = true;
+    for (int i = 0; i < sLZHCount; i++) {
+        const ArchiveRow& row = sLZH[i];
+        // Rows from 100 on depend on a component; one that names none is skipped.
+        if (row.condition >= 100 &&
+            (row.conditionBox < 0 || row.conditionBox >= ComponentCount || !host.ComponentChecked(row.conditionBox)))
+            continue;
+        std::string target;
+        if (!ArchiveTarget(row, dirs, host, target)) {
+            char text[64];
+            std::snprintf(text, sizeof text, "Error en el sLZH[%d]", i);
+            host.ShowMessage(text, MessageHost::InformationBox);
+            continue;
+        }
+        host.SetCurrentDirectory(target);
+        if (host.ExtractAll(dirs.source + row.fileName) == 0)
+            result = false;
+    }
+    host.SetCurrentDirectory(previous);
+    return result;
+}

@@ -1,0 +1,118 @@
+// Where each resource archive is unpacked, and which rows are left out.
+#include "Archives.h"
+#include "Tables.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+class FakeArchiveHost : public ArchiveHost {
+public:
+    void ShowMessage(const std::string& text, unsigned style) override
+    {
+        calls.push_back((style == InformationBox ? "box i " : "box - ") + text);
+    }
+    bool ComponentChecked(int) override { return checked; }
+    std::string CurrentDirectory() override { return current; }
+    void SetCurrentDirectory(const std::string& dir) override
+    {
+        current = dir;
+        calls.push_back("cd " + dir);
+    }
+    int ExtractAll(const std::string& path) override
+    {
+        calls.push_back("extract " + path);
+        return result;
+    }
+    Strings calls;
+    std::string current = "X:\\ANTES\\";
+    bool checked = true;
+    int result = 1;
+};
+
+const ArchiveDirs Dirs = {"D:\\", "C:\\DemoMB\\", "C:\\WINDOWS\\", "C:\\WINDOWS\\SYSTEM\\"};
+
+// Runs with sLZH's one row replaced by the given one.
+Strings Unpack(const ArchiveRow& row, FakeArchiveHost& host, bool& result)
+{
+    const ArchiveRow shipped = sLZH[0];
+    sLZH[0] = row;
+    result = ExtractResourceArchives(host, Dirs);
+    sLZH[0] = shipped;
+    return host.calls;
+}
+
+TEST(ResourceArchives, ShippedRowGoesToTheDestination)
+{
+    FakeArchiveHost host;
+    bool result = false;
+    EXPECT_EQ(Strings({"cd C:\\DemoMB\\", "extract D:\\Resource.lzh", "cd X:\\ANTES\\"}), Unpack(sLZH[0], host, result));
+    EXPECT_TRUE(result);
+}
+
+TEST(ResourceArchives, DirectoryKinds)
+{
+    const struct {
+        int kind;
+        int kind3Box;
+        bool checked;
+        const char* target;  // null: the row is refused
+    } cases[] = {
+        {1, -1, true, "D:\\"},
+        {2, -1, true, "C:\\DemoMB\\"},
+        {3, 0, true, "C:\\DemoMB\\"},
+        {3, 0, false, "D:\\"},
+        {3, -1, true, nullptr},
+        {3, 1, true, nullptr},
+        {4, -1, true, "C:\\WINDOWS\\"},
+        {5, -1, true, "C:\\WINDOWS\\SYSTEM\\"},
+        {6, -1, true, "E:\\FIJO\\"},
+        {0, -1, true, nullptr},
+        {-1, -1, true, nullptr},
+        {7, -1, true, nullptr},
+    };
+    for (const auto& c : cases) {
+        FakeArchiveHost host;
+        host.checked = c.checked;
+        ArchiveRow row = {"Resource.lzh", "E:\\FIJO\\", 2, c.kind3Box, -1, 0, c.kind};
+        bool result = false;
+        Strings calls = Unpack(row, host, result);
+        if (c.target)
+            EXPECT_EQ(Strings({std::string("cd ") + c.target, "extract D:\\Resource.lzh", "cd X:\\ANTES\\"}), calls)
+                << c.kind;
+        else
+            EXPECT_EQ(Strings({"box i Error en el sLZH[0]", "cd X:\\ANTES\\"}), calls) << c.kind;
+        EXPECT_TRUE(result) << c.kind;
+    }
+}
+
+TEST(ResourceArchives, ConditionsAndResults)
+{
+    FakeArchiveHost unchecked;
+    unchecked.checked = false;
+    bool result = false;
+    ArchiveRow conditional = {"Resource.lzh", nullptr, 100, -1, 0, 0, 2};
+    EXPECT_EQ(Strings({"cd X:\\ANTES\\"}), Unpack(conditional, unchecked, result));
+    EXPECT_TRUE(result);
+
+    FakeArchiveHost checked;
+    EXPECT_EQ(Strings({"cd C:\\DemoMB\\", "extract D:\\Resource.lzh", "cd X:\\ANTES\\"}),
+              Unpack(conditional, checked, result));
+
+    // A missing archive (-2) is not a failure; a failed entry (0) is.
+    FakeArchiveHost missing;
+    missing.result = -2;
+    Unpack(sLZH[0], missing, result);
+    EXPECT_TRUE(result);
+    FakeArchiveHost failed;
+    failed.result = 0;
+    Unpack(sLZH[0], failed, result);
+    EXPECT_FALSE(result);
+}
+
+}  // namespace

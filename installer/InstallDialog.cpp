@@ -3,6 +3,7 @@
 #include "AlreadyInstalledDialog.h"
 #include "Location.h"
 #include "ProgressDialog.h"
+#include "Registration.h"
 #include "Sizes.h"
 #include "Tables.h"
 #include "resource.h"
@@ -13,8 +14,6 @@ const char* const InstallDialog::Caption = "Instalador de Demo Morvadin Brumaria
 
 namespace {
 
-const char* const MarkerKey = "Software\\Quelvar Multimedia\\Instalar\\Demo Morvadin Brumaria";
-const char* const MarkerValue = "Instalado";
 const char* const GameProgram = "Brumaria.EXE";
 const char* const Uninstaller = "\\Dexal.EXE";
 
@@ -124,14 +123,7 @@ BOOL InstallDialog::OnInitDialog()
 // reinstall. True when the installer is to end now.
 bool InstallDialog::FindEarlierInstallation()
 {
-    char installed[256] = "";
-    HKEY key;
-    if (RegCreateKeyA(HKEY_CURRENT_USER, MarkerKey, &key) == ERROR_SUCCESS) {
-        DWORD size = sizeof installed - 1;
-        RegQueryValueExA(key, MarkerValue, nullptr, nullptr, reinterpret_cast<BYTE*>(installed), &size);
-        installed[sizeof installed - 1] = '\0';
-        RegCloseKey(key);
-    }
+    const std::string installed = registration::ReadMarker();
     // Only a value that names a directory on a drive is an installation.
     int driveNumber;
     std::string dir;

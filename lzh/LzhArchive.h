@@ -131,6 +131,9 @@ private:
 
     // CRC-16/ARC: polynomial 0xA001 reflected, starting at 0, no final inversion.
     uint16_t crcTable_[256];
+    // The same table advanced by one, two and three more zero bytes, so that
+    // four bytes take four lookups and no shifts in between.
+    uint16_t crcTableBy_[3][256];
     uint32_t crc_ = 0;
 
     uint32_t bitBuffer_ = 0;

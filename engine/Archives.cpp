@@ -34,7 +34,7 @@ bool ExtractResourceArchives(ArchiveHost& host, const ArchiveDirs& dirs)
 {
     if (sLZHCount < 1)
         return true;
-    const std::string previous = host.CurrentDirectory();
+    const std::string previous = host.CurrentDir();
     bool result = true;
     for (int i = 0; i < sLZHCount; i++) {
         const ArchiveRow& row = sLZH[i];
@@ -49,10 +49,10 @@ bool ExtractResourceArchives(ArchiveHost& host, const ArchiveDirs& dirs)
             host.ShowMessage(text, MessageHost::InformationBox);
             continue;
         }
-        host.SetCurrentDirectory(target);
+        host.EnterDir(target);
         if (host.ExtractAll(dirs.source + row.fileName) == 0)
             result = false;
     }
-    host.SetCurrentDirectory(previous);
+    host.EnterDir(previous);
     return result;
 }

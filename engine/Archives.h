@@ -11,8 +11,8 @@
 class ArchiveHost : public MessageHost {
 public:
     virtual bool ComponentChecked(int component) = 0;
-    virtual std::string CurrentDirectory() = 0;
-    virtual void SetCurrentDirectory(const std::string& dir) = 0;
+    virtual std::string CurrentDir() = 0;
+    virtual void EnterDir(const std::string& dir) = 0;
     // Unpacks an archive below the current directory: 1 every entry good,
     // 0 an entry failed, -2 missing or empty.
     virtual int ExtractAll(const std::string& archivePath) = 0;

@@ -18,8 +18,8 @@ public:
         calls.push_back((style == InformationBox ? "box i " : "box - ") + text);
     }
     bool ComponentChecked(int) override { return checked; }
-    std::string CurrentDirectory() override { return current; }
-    void SetCurrentDirectory(const std::string& dir) override
+    std::string CurrentDir() override { return current; }
+    void EnterDir(const std::string& dir) override
     {
         current = dir;
         calls.push_back("cd " + dir);

@@ -96,8 +96,9 @@ bool Robot::Execute(const ScriptCommand& c)
     case Op::ExpectButtons: return ExpectButtons(c);
     case Op::ExpectCaption: return ExpectCaption(c);
     case Op::ExpectText: return ExpectText(c);
-    case Op::WaitWindow: return WaitWindow(c, false);
-    case Op::WaitClass: return WaitWindow(c, true);
+    case Op::WaitWindow: return WaitWindow(c, Match::TitleContains);
+    case Op::WaitClass: return WaitWindow(c, Match::Class);
+    case Op::WaitTitle: return WaitWindow(c, Match::TitleEquals);
     case Op::Press: return Press(c, false);
     case Op::ClickButtonText: return Press(c, true);
     case Op::Command: return Command(c);
@@ -108,6 +109,7 @@ bool Robot::Execute(const ScriptCommand& c)
     case Op::ExpectExit: return ExpectExit(c);
     case Op::ExpectNoWindow: return ExpectNoWindow(c);
     case Op::ExpectClosed: return ExpectClosed(c);
+    case Op::ExpectClientSize: return ExpectClientSize(c);
     case Op::Timeout:
         if (c.numbers[0] <= 0 || c.numbers[0] > 3600)
             return Fail(c, "a timeout is 1 to 3600 seconds");
@@ -148,14 +150,22 @@ bool Robot::ExpectBox(const ScriptCommand& c)
 }
 
 // The newest window that fits: a program may open a second copy of a dialog.
-bool Robot::WaitWindow(const ScriptCommand& c, bool byClass)
+bool Robot::WaitWindow(const ScriptCommand& c, Match match)
 {
+    auto fits = [&](const Seen& seen) {
+        switch (match) {
+        case Match::Class: return seen.info.className == c.text;
+        case Match::TitleEquals: return WindowTitle(seen.info.hwnd) == c.text;
+        case Match::TitleContains: break;
+        }
+        return Contains(WindowTitle(seen.info.hwnd), c.text);
+    };
     auto ready = [&] {
         for (size_t i = seen_.size(); i-- > 0;) {
             Seen& seen = seen_[i];
             if (!seen.open || seen.info.messageBox)
                 continue;
-            if (byClass ? seen.info.className == c.text : Contains(WindowTitle(seen.info.hwnd), c.text)) {
+            if (fits(seen)) {
                 seen.expected = true;
                 current_ = static_cast<int>(i);
                 SayDetail("matched window #%d", seen.serial);
@@ -165,8 +175,10 @@ bool Robot::WaitWindow(const ScriptCommand& c, bool byClass)
         return false;
     };
     return Wait(c, options_.timeoutMs, true, ready, [&] {
-        return std::string("expected a window (not a message box) ") +
-               (byClass ? "of class " : "whose title contains ") + Quoted(c.text);
+        const char* how = match == Match::Class          ? "of class "
+                          : match == Match::TitleEquals ? "titled exactly "
+                                                        : "whose title contains ";
+        return std::string("expected a window (not a message box) ") + how + Quoted(c.text);
     });
 }
 
@@ -390,6 +402,32 @@ bool Robot::ExpectClosed(const ScriptCommand& c)
         return false;
     return Wait(c, options_.timeoutMs, false, [&] { return !seen_[current].open; },
                 [&] { return "expected window #" + std::to_string(seen_[current].serial) + " to close"; });
+}
+
+// The client area, as the window's own painting sees it.
+bool Robot::ExpectClientSize(const ScriptCommand& c)
+{
+    int current = Current(c);
+    if (current < 0)
+        return false;
+    const long long want[2] = {c.numbers[0], c.numbers[1]};
+    long long width = -1, height = -1;
+    auto ready = [&] {
+        RECT rect;
+        if (!GetClientRect(seen_[current].info.hwnd, &rect))
+            return false;
+        width = rect.right - rect.left;
+        height = rect.bottom - rect.top;
+        return width == want[0] && height == want[1];
+    };
+    if (!Wait(c, options_.timeoutMs, true, ready, [&] {
+            return "expected window #" + std::to_string(seen_[current].serial) + " to have a client area of " +
+                   std::to_string(want[0]) + " x " + std::to_string(want[1]) + "; it has " + std::to_string(width) +
+                   " x " + std::to_string(height);
+        }))
+        return false;
+    SayDetail("client area of window #%d: %lld x %lld", seen_[current].serial, width, height);
+    return true;
 }
 
 bool Robot::Wait(const ScriptCommand& c, DWORD timeoutMs, bool needTarget, const Check& ready,

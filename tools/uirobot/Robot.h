@@ -43,7 +43,8 @@ private:
 
     bool Execute(const ScriptCommand& c);
     bool ExpectBox(const ScriptCommand& c);
-    bool WaitWindow(const ScriptCommand& c, bool byClass);
+    enum class Match { TitleContains, Class, TitleEquals };
+    bool WaitWindow(const ScriptCommand& c, Match match);
     bool ExpectButtons(const ScriptCommand& c);
     bool ExpectCaption(const ScriptCommand& c);
     bool ExpectText(const ScriptCommand& c);
@@ -56,6 +57,7 @@ private:
     bool ExpectExit(const ScriptCommand& c);
     bool ExpectNoWindow(const ScriptCommand& c);
     bool ExpectClosed(const ScriptCommand& c);
+    bool ExpectClientSize(const ScriptCommand& c);
     void Finish();
 
     // Polls until ready() holds. Fails on a crash, on the timeout, and when

@@ -22,6 +22,7 @@ const OpInfo kOps[] = {
     {"expect-text", Op::ExpectText, "is"},
     {"wait-window", Op::WaitWindow, "s"},
     {"wait-class", Op::WaitClass, "s"},
+    {"wait-title", Op::WaitTitle, "s"},
     {"press", Op::Press, "i"},
     {"click-button-text", Op::ClickButtonText, "s"},
     {"command", Op::Command, "i"},
@@ -33,6 +34,7 @@ const OpInfo kOps[] = {
     {"expect-exit", Op::ExpectExit, "n"},
     {"expect-no-window", Op::ExpectNoWindow, ""},
     {"expect-closed", Op::ExpectClosed, ""},
+    {"expect-client-size", Op::ExpectClientSize, "nn"},
     {"echo", Op::Echo, "s"},
     {"windows", Op::Windows, ""},
 };

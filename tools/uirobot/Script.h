@@ -11,6 +11,7 @@ enum class Op {
     ExpectText,
     WaitWindow,
     WaitClass,
+    WaitTitle,
     Press,
     ClickButtonText,
     Command,
@@ -22,6 +23,7 @@ enum class Op {
     ExpectExit,
     ExpectNoWindow,
     ExpectClosed,
+    ExpectClientSize,
     Echo,
     Windows,
 };

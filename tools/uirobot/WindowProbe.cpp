@@ -88,6 +88,10 @@ std::string ClassOf(HWND hwnd)
 
 std::string ControlText(HWND hwnd)
 {
+    // A picture static's "text" is its resource id (an icon shows as "\xFF\x80").
+    const LONG_PTR type = GetWindowLongPtrA(hwnd, GWL_STYLE) & SS_TYPEMASK;
+    if ((type == SS_ICON || type == SS_BITMAP || type == SS_ENHMETAFILE) && ClassOf(hwnd) == "Static")
+        return std::string();
     DWORD_PTR length = 0;
     if (!SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &length))
         return std::string();

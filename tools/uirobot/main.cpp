@@ -41,6 +41,7 @@
 //   wait-window TEXT         wait for a window (not a message box) whose title
 //                            contains TEXT; the newest one becomes current
 //   wait-class NAME          the same, by window class ("#32770" is a dialog)
+//   wait-title TEXT          the same, by a title that is exactly TEXT
 //   press ID                 click button ID of the current window (it must be
 //                            visible and enabled; waits until it is)
 //   click-button-text TEXT   click the button labelled TEXT (& marks ignored)
@@ -52,6 +53,8 @@
 //   expect-buttons ID...     wait until the current window's visible buttons
 //                            are exactly these
 //   expect-closed            wait until the current window closes
+//   expect-client-size W H   wait until the current window's client area is
+//                            W x H pixels
 //   expect-no-window         wait until PROGRAM has no window open
 //   expect-exit CODE         wait until PROGRAM ends, then check its exit code
 //   screenshot FILE          save the current window as a 24-bit BMP, copied

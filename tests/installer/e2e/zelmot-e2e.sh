@@ -256,6 +256,13 @@ scenario_earlier_installation() {
     wine_cmd reg query "$marker_key" /v Instalado | grep -qF 'E:\Juegos\DemoMB\' ||
         fail "the marker value changed"
 
+    # A directory with spaces still starts the right program.
+    mkdir -p "$e/Mis Juegos/Demo MB"
+    cp "$cd_dir/Brumaria.EXE" "$e/Mis Juegos/Demo MB/Brumaria.EXE"
+    wine_cmd reg add "$marker_key" /v Instalado /d 'E:\Mis Juegos\Demo MB\' /f >/dev/null
+    robot earlier_run.txt earlier_run_spaces
+    wine_cmd reg add "$marker_key" /v Instalado /d 'E:\Juegos\DemoMB\' /f >/dev/null
+
     local value n=0
     for value in 'C:' 'xyz'; do
         n=$((n + 1))
@@ -432,6 +439,23 @@ scenario_bad_list() {
 
     rm -f "$cd/INST_100.NFO" "$cd/Longitud.dat"
     robot list_missing.txt
+}
+
+# A background picture that is missing, of a kind the installer refuses, or
+# cut short: the message with its cause, and no window.
+scenario_picture() {
+    local cd=$work/cd
+    copy_cd "$cd"
+    size_file "$cd" 1000 1000
+    map_drive d "$cd"
+    rm -f "$cd/Brumaria.BMP"
+    robot picture_missing.txt
+    # 12 bits per pixel: bytes 28-29 of the file.
+    cp "$cd_dir/Brumaria.BMP" "$cd/Brumaria.BMP"
+    printf '\x0c\x00' | dd of="$cd/Brumaria.BMP" bs=1 seek=28 conv=notrunc status=none
+    robot picture_refused.txt
+    head -c 100000 "$cd_dir/Brumaria.BMP" >"$cd/Brumaria.BMP"
+    robot picture_short.txt
 }
 
 # The window's client area is the picture's size.

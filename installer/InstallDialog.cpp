@@ -323,15 +323,9 @@ void InstallDialog::RunInstall()
     FinishInstall(restart);
 }
 
-// Steps that belong to the sound setup, the copy run, the archives, shared
-// files, registration and the program group. Until those are in place the
-// run passes through them.
+// Steps that belong to the sound setup, the shared files and the program
+// group. Until those are in place the run passes through them.
 bool InstallDialog::ProbeSoundDevices() { return true; }
 void InstallDialog::ConfigureSound() {}
-void InstallDialog::InstallComponents() {}
-bool InstallDialog::ExtractResourceArchives() { return true; }
 int InstallDialog::ReplaceSharedFiles() { return 0; }
-void InstallDialog::InstallUninstaller() {}
-void InstallDialog::RegisterInstallation() {}
 void InstallDialog::CreateProgramItems() {}
-void InstallDialog::FinishInstall(bool) { End(IDOK); }

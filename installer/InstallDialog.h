@@ -24,6 +24,9 @@ public:
 
     // Messages of this window, caption "Instalador de Demo Morvadin Brumaria".
     int Message(const std::string& text, UINT style = MB_OK | MB_ICONINFORMATION);
+    bool ComponentChecked(int component) const;
+    // Lets activation messages through, repaints, and redraws the progress bar.
+    void StepProgress();
 
 protected:
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
@@ -62,16 +65,12 @@ private:
     void Drag(LPARAM point);
     void EndDrag();
 
-public:
-    void StepProgress();
-
-private:
-    // Sizes (Part of the engine; InstallDialog.cpp holds the glue).
+    // Sizes (the engine computes them; InstallDialog.cpp holds the glue).
     void UpdateRequiredSize();
     void UpdateProgressTotal();
-    bool ComponentChecked(int component) const;
 
-    // Steps of the run that their own parts of the installer fill.
+    // Steps of the run after the directory exists (InstallRun.cpp and later).
+    std::string DestinationRoot() const;
     bool ProbeSoundDevices();
     void ConfigureSound();
     void InstallComponents();

@@ -67,9 +67,9 @@ reset_prefix() {
     # A stand-in uninstaller is recognised as a copy of the game stand-in.
     [ -f "$dexal" ] && cmp -s "$dexal" "$cd_dir/Brumaria.EXE" && rm -f "$dexal"
     rm -rf "$robot_dir"
-    # Both keys in one Wine start.
+    # The installer's keys and the per-program version in one Wine start.
     local reset=$work/reset.reg
-    printf 'REGEDIT4\r\n\r\n[-HKEY_CURRENT_USER\\Software\\Quelvar Multimedia]\r\n\r\n[-HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\ZELMOT.EXE]\r\n' >"$reset"
+    printf 'REGEDIT4\r\n\r\n[-HKEY_CURRENT_USER\\Software\\Quelvar Multimedia]\r\n\r\n[-HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\ZELMOT.EXE]\r\n\r\n[-HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Demo Morvadin Brumaria]\r\n' >"$reset"
     wine_cmd regedit /S "Z:${reset//\//\\}" >/dev/null 2>&1 || fail "cannot reset the registry with $reset"
 }
 
@@ -186,6 +186,12 @@ expect_entries() {
     [ "$got" = "$want" ] || fail "$dir holds [${got% }], expected [${want% }]"
 }
 
+# A finished installation leaves its marker, and the next start would offer
+# to run it: runs that each install from scratch forget it first.
+forget_installation() {
+    wine_cmd reg delete "$marker_key" /f >/dev/null 2>&1
+}
+
 marker_exists() {
     wine_cmd reg query "$marker_key" >/dev/null 2>&1
 }
@@ -241,10 +247,17 @@ scenario_earlier_installation() {
 
     robot earlier_run.txt
     robot earlier_cancel.txt
+    # The reinstallation copies the CD's files, the game among them.
+    cp "$cd_dir/Brumaria.EXE" "$cd/Brumaria.EXE"
     robot earlier_reinstall.txt
+    rm -f "$cd/Brumaria.EXE"
     expect_dir "$e/Reinstalado" "Reinstalar keeps drive E"
     expect_entries "$e" Juegos Reinstalado
     expect_absent "$prefix/drive_c/Reinstalado" "Reinstalar keeps drive E"
+    # The reinstallation registers its new place.
+    wine_cmd reg query "$marker_key" /v Instalado | grep -qF 'E:\Reinstalado\' ||
+        fail "the reinstallation did not register E:/Reinstalado"
+    wine_cmd reg add "$marker_key" /v Instalado /d 'E:\Juegos\DemoMB\' /f >/dev/null
 
     if [ -e "$dexal" ]; then
         echo "note: $dexal exists and is not the stand-in: Desinstalar not tried"
@@ -284,9 +297,13 @@ scenario_drive_steps() {
     rm -f "$dosdevices/z:"
     rm -rf "$c/Adelante3"
     robot drive_forward_1.txt   # C -> E
+    forget_installation
     robot drive_forward_2.txt   # C -> E -> G
+    forget_installation
     robot drive_forward_3.txt   # C -> E -> G -> C
+    forget_installation
     robot drive_backward_1.txt  # C -> G
+    forget_installation
     robot drive_backward_2.txt  # C -> G -> E
     expect_entries "$e" Adelante1 Atras2
     expect_entries "$g" Adelante2 Atras1
@@ -358,9 +375,11 @@ scenario_space_check() {
         return
     fi
     size_file "$cd" $((2097120 * 1024)) 1024  # one KB too many
+    forget_installation
     robot space_refused.txt space_refused_edge
     expect_entries "$e"
     size_file "$cd" $((2097120 * 1024)) 1023  # the last byte that fits
+    forget_installation
     robot install_on_e.txt space_edge_fits
     expect_entries "$e" Pequeno
 }

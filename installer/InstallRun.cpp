@@ -1,0 +1,134 @@
+// The steps of the install run after the directory exists: copying the
+// install lists, unpacking the resource archives, putting the uninstaller in
+// place, registering the installation and finishing.
+#include "Archives.h"
+#include "Copy.h"
+#include "InstallDialog.h"
+#include "Registration.h"
+#include "WinInit.h"
+
+namespace {
+
+const char* const UninstallerFile = "Dexal.EXE";
+
+// A directory text as Windows gives it, "\" appended unless it ends in one.
+std::string WithBackslash(const char* dir)
+{
+    std::string text = dir;
+    if (text.empty() || text.back() != '\\')
+        text += '\\';
+    return text;
+}
+
+std::string WindowsDirectory()
+{
+    char dir[256] = "";
+    GetWindowsDirectoryA(dir, sizeof dir);
+    return dir;
+}
+
+std::string SystemDirectory()
+{
+    char dir[256] = "";
+    GetSystemDirectoryA(dir, sizeof dir);
+    return dir;
+}
+
+// The copy run and the unpacking report through the installer's window.
+class RunHost : public CopyHost {
+public:
+    explicit RunHost(InstallDialog& owner) : owner_(owner) {}
+    void ShowMessage(const std::string& text, unsigned style) override { owner_.Message(text, style); }
+    void StepProgress() override { owner_.StepProgress(); }
+    void EndWaitCursor() override { SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32512))); }  // IDC_ARROW
+    bool ComponentChecked(int component) override { return owner_.ComponentChecked(component); }
+
+private:
+    InstallDialog& owner_;
+};
+
+class ArchiveRunHost : public ArchiveHost {
+public:
+    explicit ArchiveRunHost(InstallDialog& owner) : owner_(owner) {}
+    void ShowMessage(const std::string& text, unsigned style) override { owner_.Message(text, style); }
+    bool ComponentChecked(int component) override { return owner_.ComponentChecked(component); }
+    std::string CurrentDir() override
+    {
+        char dir[256] = "";
+        GetCurrentDirectoryA(sizeof dir, dir);
+        return dir;
+    }
+    void EnterDir(const std::string& dir) override { SetCurrentDirectoryA(dir.c_str()); }
+    int ExtractAll(const std::string& archivePath) override { return owner_.ExtractAll(archivePath.c_str()); }
+
+private:
+    InstallDialog& owner_;
+};
+
+}  // namespace
+
+std::string InstallDialog::DestinationRoot() const
+{
+    return std::string(1, static_cast<char>(64 + DriveNumber)) + ":\\" + InstallDir + "\\";
+}
+
+void InstallDialog::InstallComponents()
+{
+    RunHost host(*this);
+    CopyRun(host, SourceDir, DestinationRoot(), DoneBytes, CurrentFileBytes).InstallComponents();
+}
+
+bool InstallDialog::ExtractResourceArchives()
+{
+    ArchiveRunHost host(*this);
+    const ArchiveDirs dirs = {SourceDir, DestinationRoot(), WithBackslash(WindowsDirectory().c_str()),
+                              WithBackslash(SystemDirectory().c_str())};
+    return ::ExtractResourceArchives(host, dirs);
+}
+
+// Copies the uninstaller into the Windows directory, over a read-only copy
+// of an earlier installation, and keeps a restart from deleting it: an
+// earlier uninstallation may have scheduled its own file for deletion.
+void InstallDialog::InstallUninstaller()
+{
+    const std::string windows = WindowsDirectory();
+    const std::string target = windows + "\\" + UninstallerFile;
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RunHost host(*this);
+    CopyRun(host, SourceDir, DestinationRoot(), DoneBytes, CurrentFileBytes)
+        .CopyOneFile(SourceDir + UninstallerFile, target, false);
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    GetVersionExA(&version);
+    // Only the uninstaller's own entry goes: others, NUL entries included,
+    // belong to other programs.
+    if (version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS)
+        wininit::RemoveEntryFromFile(windows + "\\WININIT.INI", "Rename", "NUL", target);
+}
+
+void InstallDialog::RegisterInstallation()
+{
+    InstalledPath = std::string(1, static_cast<char>(64 + DriveNumber)) + ":\\" + ReadInstallDir() + "\\";
+    registration::RegisterInstallation(WindowsDirectory(), InstalledPath);
+}
+
+void InstallDialog::FinishInstall(bool restart)
+{
+    if (restart) {
+        const int answer = Message("Demo Morvadin Brumaria instalado con éxito\n\nNecesitará reiniciar su ordenador "
+                                   "para que funcione correctamente\n\nDespués elija 'Demo Morvadin Brumaria' en el "
+                                   "menú Programas\n\n¿Desea reiniciar su ordenador ahora?",
+                                   MB_YESNO | MB_ICONINFORMATION);
+        if (answer == IDNO)
+            restart = false;
+    } else {
+        Message("  Demo Morvadin Brumaria instalado con éxito\n\nElija 'Demo Morvadin Brumaria' en el menú Programas");
+    }
+    StepProgress();
+    InstallDir = ReadInstallDir();
+    End(IDOK);
+    if (restart)
+        ExitWindowsEx(EWX_REBOOT, 0);
+}

@@ -1,50 +1,87 @@
 #!/bin/bash
-# The main job on the bundled sample CD. For now: the CD's "Resource.lzh" is
-# listed, tested and unpacked by the archive tool, natively and as the Windows
-# program under Wine (into C:\DemoMB of a fresh Windows 95 prefix), and the two
-# results are compared file by file.
+# The main job: the demo installed from the bundled sample CD.
+#
+# Builds the Windows programs, assembles the sample CD (build/win64/cd), makes
+# a fresh Windows 95 prefix (build/sample/prefix) with the CD as its CD-ROM
+# drive D:, and starts D:\ZELMOT.EXE with D:\ as working directory.
+#  - With a display (DISPLAY set, outside CI) the installer's window opens and
+#    the user installs by hand.
+#  - Without one, the installer runs under Xvfb and the UI robot presses
+#    "Instalar" and answers the messages; the script prints what the user
+#    would have seen (the robot's transcript), what was installed where, the
+#    registry values written, and where the screenshots are.
 set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")/.."
+root=$PWD
 
 bash scripts/bootstrap.sh
-jobs=$(nproc)
-for preset in native win64; do
-    cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset" --target lzhtool -j"$jobs" >/dev/null
-done
+cmake --preset win64 >/dev/null
+cmake --build --preset win64 --target samplecd uirobot lzhtool -j"$(nproc)" >/dev/null
 
-archive=$PWD/samplecd/Resource.lzh
-out=$PWD/build/sample
-rm -rf "$out/native"
-mkdir -p "$out/native"
+out=$root/build/sample
+cd_dir=$root/build/win64/cd
+prefix=$out/prefix
+shots=$out/screenshots
+rm -rf "$out"
+mkdir -p "$out" "$shots"
 
-echo
-echo "== $archive"
-build/native/tools/lzhtool/lzhtool l "$archive"
-echo
-echo "== test"
-build/native/tools/lzhtool/lzhtool t "$archive"
-echo
-echo "== extract (native) into $out/native"
-build/native/tools/lzhtool/lzhtool x "$archive" "$out/native"
-
-echo
-echo "== extract (Windows program under Wine) into C:\\DemoMB"
-prefix=$out/wine-prefix
 bash scripts/wine-prefix.sh setup "$prefix" >/dev/null
 trap 'bash scripts/wine-prefix.sh cleanup "$prefix" >/dev/null' EXIT
-installed=$prefix/drive_c/DemoMB
-mkdir -p "$installed"
+ln -sfn "$cd_dir" "$prefix/dosdevices/d:"
+echo "== The sample CD's resource archive, D:\\Resource.lzh"
 WINE_TEST_PREFIX=$prefix WINE_RUN_KEEP_ARGS=1 scripts/wine-run build/win64/tools/lzhtool/lzhtool.exe \
-    x "Z:${archive//\//\\}" 'C:\DemoMB'
+    l 'D:\Resource.lzh' 2>/dev/null || true
+
+# The CD as a CD-ROM drive (the drive type takes effect with a new server),
+# and a real graphics driver for the window.
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+{
+    wine reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /f
+    wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
+} >/dev/null 2>&1
+wineserver -k || true
+
+if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ]; then
+    echo
+    echo "== Starting the installer on $DISPLAY: install by hand, then close it."
+    (cd "$cd_dir" && wine 'D:\ZELMOT.EXE')
+else
+    cp build/win64/tools/uirobot/uirobot.exe "$prefix/drive_c/uirobot.exe"
+    cat >"$prefix/drive_c/install.txt" <<'SCRIPT'
+wait-title "Demo Morvadin Brumaria"
+screenshot C:\zelmot-start.bmp
+click-button-text "Instalar"
+expect-box "instalado con"
+screenshot C:\zelmot-done.bmp
+press IDOK
+expect-exit 0
+SCRIPT
+    echo
+    echo "== What the user sees (the robot's transcript)"
+    xvfb-run -a -s '-screen 0 1024x768x24' \
+        wine 'C:\uirobot.exe' --cwd 'D:\' --script 'C:\install.txt' -- 'D:\ZELMOT.EXE' |
+        iconv -f CP1252 -t UTF-8
+    for shot in zelmot-start zelmot-done; do
+        [ -f "$prefix/drive_c/$shot.bmp" ] && convert "$prefix/drive_c/$shot.bmp" "$shots/$shot.png"
+    done
+fi
 
 echo
-echo "== C:\\DemoMB ($installed)"
-(cd "$installed" && find . -type f -printf '%10s  %TY-%Tm-%Td %TH:%TM  %P\n' | sort -k4)
-if diff -r "$out/native" "$installed" >/dev/null; then
-    echo "native and Windows extractions are identical"
+echo "== Installed in C:\\DemoMB ($prefix/drive_c/DemoMB)"
+if [ -d "$prefix/drive_c/DemoMB" ]; then
+    (cd "$prefix/drive_c/DemoMB" && find . -type f -printf '%10s  %TY-%Tm-%Td %TH:%TM  %P\n' | sort -k4)
 else
-    echo "native and Windows extractions differ:" >&2
-    diff -r "$out/native" "$installed" >&2 || true
-    exit 1
+    echo "(nothing)"
+fi
+echo
+echo "== Registry values written"
+for key in 'HKCU\Software\Quelvar Multimedia\Instalar\Demo Morvadin Brumaria' \
+    'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Demo Morvadin Brumaria'; do
+    wine reg query "$key" 2>/dev/null | tr -d '\r' | sed '/^$/d' || echo "$key: (none)"
+done
+if compgen -G "$shots/*.png" >/dev/null; then
+    echo
+    echo "== Screenshots"
+    ls -1 "$shots"/*.png
 fi

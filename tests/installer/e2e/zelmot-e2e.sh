@@ -34,6 +34,7 @@ robot_dir=$prefix/drive_c/windows/temp/zelmot-e2e
 robot_win='C:\windows\temp\zelmot-e2e'
 dexal=$prefix/drive_c/windows/Dexal.EXE
 marker_key='HKCU\Software\Quelvar Multimedia\Instalar\Demo Morvadin Brumaria'
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Demo Morvadin Brumaria'
 version_key='HKCU\Software\Wine\AppDefaults\ZELMOT.EXE'
 SKIP=77
 
@@ -221,8 +222,8 @@ scenario_first_start() {
     robot first_start.txt
     marker_exists || fail "no marker key after the first start"
     wine_cmd reg query "$marker_key" /v Instalado >/dev/null 2>&1 && fail "the marker has a value Instalado"
-    # The F lines (the renamed Readme.txt by its source) and the X tree MUSICA.
-    local listed=(Brumaria.EXE BRUMARIA.ICO Readme.txt DATOS/CONFIG.INI DATOS/NIVELES/NIVEL1.DAT
+    # The F lines (the renamed Texto.txt by its source) and the X tree MUSICA.
+    local listed=(Brumaria.EXE BRUMARIA.ICO Readme.txt Texto.txt DATOS/CONFIG.INI DATOS/NIVELES/NIVEL1.DAT
         DATOS/NIVELES/NIVEL2.DAT MUSICA/INTRO.MID MUSICA/TEMAS/BATALLA.MID MUSICA/TEMAS/BRUMA.MID)
     local total=0 file
     for file in "${listed[@]}"; do
@@ -458,6 +459,52 @@ scenario_bad_list() {
 
     rm -f "$cd/INST_100.NFO" "$cd/Longitud.dat"
     robot list_missing.txt
+}
+
+# A whole installation from the sample CD to C:\DemoMB: the listed files and
+# the tree (without its dot-named entries) byte for byte, the renamed file,
+# the archive unpacked with its stamps, the uninstaller in the Windows
+# directory over a read-only earlier copy, its WININIT.INI entry gone and the
+# others kept, the registry values; the next start finds the installation.
+scenario_full_install() {
+    local cd=$work/cd target=$prefix/drive_c/DemoMB windows=$prefix/drive_c/windows
+    local resource=$here/../../../samplecd/resource name
+    copy_cd "$cd"
+    cp "$cd_dir/Brumaria.EXE" "$cd/Dexal.EXE"
+    printf 'MZ earlier uninstaller' >"$dexal"
+    chmod a-w "$dexal"
+    # A Wine process first: the first one after a server start carries out
+    # WININIT.INI, as Windows 95 does at its start.
+    wine_cmd reg query 'HKCU\Software' >/dev/null 2>&1
+    printf '[Rename]\r\nNUL=C:\\windows\\temp\\otro.tmp\r\nNUL=C:\\windows\\Dexal.EXE\r\n' >"$windows/wininit.ini"
+    rm -rf "$target"
+    map_drive d "$cd"
+
+    robot full_install.txt
+    for name in Brumaria.EXE BRUMARIA.ICO Readme.txt DATOS/CONFIG.INI DATOS/NIVELES/NIVEL1.DAT DATOS/NIVELES/NIVEL2.DAT \
+        MUSICA/INTRO.MID MUSICA/TEMAS/BATALLA.MID MUSICA/TEMAS/BRUMA.MID; do
+        cmp -s "$cd/$name" "$target/$name" || fail "$name was not installed as it is on the CD"
+    done
+    cmp -s "$cd/Texto.txt" "$target/AYUDA.TXT" || fail "Texto.txt was not installed as AYUDA.TXT"
+    expect_absent "$target/Texto.txt" "renamed file"
+    expect_absent "$target/MUSICA/.indice" "dot-named tree entry"
+    (cd "$resource" && find . -type f) | while read -r name; do
+        cmp -s "$resource/$name" "$target/$name" || echo "FAIL: $name of Resource.lzh was not unpacked as packed"
+        [ "$(stat -c %Y "$target/$name")" = 946728000 ] || echo "FAIL: $name does not carry its stamp 2000-01-01 12:00:00"
+    done | grep FAIL && failed=1
+    cmp -s "$cd/Dexal.EXE" "$dexal" || fail "the read-only earlier Dexal.EXE was not replaced"
+    expect_bytes "$windows/wininit.ini" "$(printf '[Rename]\r\nNUL=C:\\windows\\temp\\otro.tmp\r\n' | od -An -tx1 -v | tr -d ' \n')" \
+        "WININIT.INI keeps the other NUL entry only"
+    wine_cmd reg query "$marker_key" /v Instalado | tr -d '\r' | grep -qE 'Instalado +REG_SZ +C:\\DemoMB\\$' ||
+        fail "Instalado is not C:\\DemoMB\\"
+    wine_cmd reg query "$uninstall_key" /v UninstallString | tr -d '\r' |
+        grep -qiE 'UninstallString +REG_SZ +C:\\windows\\Dexal.EXE$' || fail "UninstallString is wrong"
+    wine_cmd reg query "$uninstall_key" /v DisplayName | tr -d '\r' |
+        grep -qE 'DisplayName +REG_SZ +Demo Morvadin Brumaria$' || fail "DisplayName is wrong"
+
+    robot earlier_cancel.txt next_start
+    chmod u+w "$dexal" 2>/dev/null
+    rm -rf "$target" "$windows/wininit.ini" "$dexal"
 }
 
 # A background picture that is missing, of a kind the installer refuses, or

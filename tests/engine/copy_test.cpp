@@ -102,6 +102,29 @@ TEST_F(CopyRunTest, ListCarriedOutLineByLine)
     EXPECT_EQ(0, host_.cursorEnds);
 }
 
+// The progress bar ends full: what the copy run adds to DoneBytes is what the
+// size pass counted for the same list.
+TEST_F(CopyRunTest, DoneBytesReachTheListedSize)
+{
+    struct Sizes : SizeHost {
+        void ShowMessage(const std::string&, unsigned) override {}
+        void RepaintProgress() override {}
+        void SetProgressPosition(int) override {}
+        uint32_t ScanArchive(const std::string&) override { return 0; }
+    } sizeHost;
+    Put("Brumaria.EXE", std::string(70000, 'b'));
+    Put("Texto.txt", "texto");
+    Put("MUSICA/UNO.MID", std::string(65536, 'u'));
+    Put("MUSICA/.indice", "no");
+    Put("MUSICA/SUB/DOS.MID", "dos");
+    Put("INST_100.NFO", "D DATOS\nF Brumaria.EXE\nF Texto.txt > AYUDA.TXT\nX MUSICA\n");
+    const uint32_t listed = SizePass(sizeHost, source_).GetListSize(source_ + "INST_100.NFO", false);
+    Run().InstallComponents();
+    EXPECT_EQ(70000u + 5u + 65536u + 3u, listed);
+    EXPECT_EQ(static_cast<int32_t>(listed), done_);
+    EXPECT_EQ(0, current_);
+}
+
 TEST_F(CopyRunTest, FailuresAreReportedAndTheRunGoesOn)
 {
     Put("Brumaria.EXE", "juego");

@@ -346,6 +346,9 @@ scenario_directory_checks() {
     [ "$events" = "create Nuevo,delete Nuevo," ] || fail "changes in E:\\ were [$events]"
 
     robot directory_accepted.txt
+    # Registered as typed, so with two backslashes at the end.
+    wine_cmd reg query "$marker_key" /v Instalado | tr -d '\r' | grep -qE 'REG_SZ +E:\\DemoMB\\\\$' ||
+        fail "Instalado is not E:\\DemoMB\\\\ (as typed, with its backslash)"
     expect_entries "$e" DemoMB Juegos
     expect_dir "$e/DemoMB" "DemoMB\\ accepted"
 }
@@ -505,6 +508,27 @@ scenario_full_install() {
     robot earlier_cancel.txt next_start
     chmod u+w "$dexal" 2>/dev/null
     rm -rf "$target" "$windows/wininit.ini" "$dexal"
+}
+
+# Failures along the road are reported and the run still completes and
+# registers the installation.
+scenario_install_failures() {
+    local cd=$work/cd target=$prefix/drive_c/DemoMB
+    copy_cd "$cd"
+    size_file "$cd" 1000 1000
+    rm -f "$cd/Resource.lzh"
+    mkdir -p "$cd/VACIO/SUB"
+    printf 'D DATOS\r\nF Brumaria.EXE\r\nF FALTA.EXE\r\nF Readme.txt > NOHAY\\Readme.txt\r\nX VACIO\r\nX MUSICA\r\n' >"$cd/INST_100.NFO"
+    rm -rf "$target"
+    mkdir -p "$target/MUSICA/INTRO.MID"
+    map_drive d "$cd"
+    robot install_failures.txt
+    cmp -s "$cd/Brumaria.EXE" "$target/Brumaria.EXE" || fail "Brumaria.EXE was not installed after all"
+    cmp -s "$cd/MUSICA/TEMAS/BRUMA.MID" "$target/MUSICA/TEMAS/BRUMA.MID" || fail "the rest of the tree was not installed"
+    expect_dir "$target/VACIO/SUB" "empty tree"
+    expect_absent "$target/GRAFICOS" "no archive"
+    wine_cmd reg query "$marker_key" /v Instalado | grep -qF 'C:\DemoMB\' || fail "the installation was not registered"
+    rm -rf "$target"
 }
 
 # A background picture that is missing, of a kind the installer refuses, or

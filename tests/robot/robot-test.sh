@@ -38,35 +38,20 @@ target_running() {
         awk '$1 !~ /^Z/ && index($0, ENVIRON["WINDOWS_PATH"]) { found = 1 } END { exit !found }'
 }
 
-after=0
-while IFS= read -r line; do
-    case "$line" in
-        '#= '*)
-            text=${line#'#= '}
-            at=$(tail -n +"$((after + 1))" "$out" | grep -n -F -m1 -e "$text" | cut -d: -f1)
-            if [ -n "$at" ]; then
-                after=$((after + at))
-            else
-                fail "missing (after transcript line $after): $text"
-            fi
-            ;;
-        '#! '*)
-            text=${line#'#! '}
-            grep -q -F -e "$text" "$out" && fail "should not appear: $text"
-            ;;
-        '#@ kept')
-            if ! target_running; then
-                fail "the target did not keep running"
-            else
-                for _ in $(seq 150); do
-                    target_running || break
-                    sleep 0.1
-                done
-                target_running && fail "the kept target did not end by itself"
-            fi
-            ;;
-    esac
-done <"$script"
+# shellcheck source=transcript.sh
+source "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/transcript.sh"
+check_transcript "$script" "$out"
+if grep -qx '#@ kept' "$script"; then
+    if ! target_running; then
+        fail "the target did not keep running"
+    else
+        for _ in $(seq 150); do
+            target_running || break
+            sleep 0.1
+        done
+        target_running && fail "the kept target did not end by itself"
+    fi
+fi
 
 [ "$failed" = 0 ] && echo "robot-test: $name passed"
 exit "$failed"

@@ -27,6 +27,8 @@ if [ $# -ne 5 ]; then
 fi
 scenario=$1 uirobot=$2 cd_dir=$3 wine_run=$4 build_dir=$5
 here=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")
+# shellcheck source=../../robot/transcript.sh
+source "$here/../../robot/transcript.sh"
 prefix=${WINE_TEST_PREFIX:?WINE_TEST_PREFIX names the test prefix}
 work=$PWD/zelmot-e2e/$scenario
 dosdevices=$prefix/dosdevices
@@ -126,7 +128,7 @@ le32() {
 # scenario may take Z: away.
 robot() {
     local script=$here/$1 label=${2:-$(basename "$1" .txt)}
-    local raw=$work/$label.transcript.cp1252 out=$work/$label.transcript status line text at after=0
+    local raw=$work/$label.transcript.cp1252 out=$work/$label.transcript status
     mkdir -p "$robot_dir"
     cp "$uirobot" "$robot_dir/uirobot.exe"
     cp "$script" "$robot_dir/$label.txt"
@@ -136,23 +138,7 @@ robot() {
     iconv -f CP1252 -t UTF-8 "$raw" >"$out" || fail "$label: the transcript is not code page 1252"
     local before=$failed
     [ "$status" = 0 ] || fail "$label: uirobot exited with $status"
-    while IFS= read -r line; do
-        case "$line" in
-            '#= '*)
-                text=${line#'#= '}
-                at=$(tail -n +"$((after + 1))" "$out" | grep -n -F -m1 -e "$text" | cut -d: -f1)
-                if [ -n "$at" ]; then
-                    after=$((after + at))
-                else
-                    fail "$label: missing in the transcript (after line $after): $text"
-                fi
-                ;;
-            '#! '*)
-                text=${line#'#! '}
-                grep -q -F -e "$text" "$out" && fail "$label: should not be in the transcript: $text"
-                ;;
-        esac
-    done <"$script"
+    check_transcript "$script" "$out" "$label"
     if [ "$failed" != "$before" ]; then
         echo "---- $label transcript"
         cat "$out"

@@ -1,0 +1,26 @@
+# Checks a robot transcript against the expectations written into its
+# script (sourced by the robot's tests and the installer's end-to-end tests):
+#   #= TEXT   must appear, within some line, after the previous #= match
+#   #! TEXT   must not appear anywhere
+# check_transcript SCRIPT TRANSCRIPT [LABEL] reports each miss through the
+# caller's fail function.
+check_transcript() {
+    local script=$1 out=$2 label=${3:+$3: } line text at after=0
+    while IFS= read -r line; do
+        case "$line" in
+            '#= '*)
+                text=${line#'#= '}
+                at=$(tail -n +"$((after + 1))" "$out" | grep -n -F -m1 -e "$text" | cut -d: -f1)
+                if [ -n "$at" ]; then
+                    after=$((after + at))
+                else
+                    fail "${label}missing in the transcript (after line $after): $text"
+                fi
+                ;;
+            '#! '*)
+                text=${line#'#! '}
+                grep -q -F -e "$text" "$out" && fail "${label}should not be in the transcript: $text"
+                ;;
+        esac
+    done <"$script"
+}

@@ -397,9 +397,10 @@ bool Robot::ExpectNoWindow(const ScriptCommand& c)
 
 bool Robot::ExpectClosed(const ScriptCommand& c)
 {
-    int current = Current(c);
-    if (current < 0)
-        return false;
+    // The window may already be gone: a pressed button often closes it at once.
+    if (current_ < 0)
+        return Fail(c, "there is no current window: expect-box, wait-window or wait-class chooses one");
+    const int current = current_;
     return Wait(c, options_.timeoutMs, false, [&] { return !seen_[current].open; },
                 [&] { return "expected window #" + std::to_string(seen_[current].serial) + " to close"; });
 }

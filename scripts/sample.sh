@@ -14,6 +14,35 @@ set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")/.."
 root=$PWD
 
+# The recording of the install run: how full the bar is in every frame, and
+# two frames taken while it was filling kept as zelmot-copy-1/2.png.
+show_progress_frames() {
+    local start=$1 dir=$2 frames fills
+    frames=("$dir"/copy-*.bmp)
+    echo
+    echo "== The progress bar during the install run"
+    if [ ! -f "${frames[0]}" ] || [ ! -f "$start" ]; then
+        echo "(no frames were recorded)"
+        return
+    fi
+    fills=$(/usr/bin/python3 scripts/progress-frames.py "$start" "${frames[-1]}" "${frames[@]}") || return
+    echo "${#frames[@]} frames, the bar filled in each (per cent):" $(awk '{printf "%d ", $1}' <<<"$fills")
+    # The first and the last frame with the bar part-way.
+    local first last
+    first=$(awk '$1 > 0.5 && $1 < 99.5 {print $2; exit}' <<<"$fills")
+    last=$(awk '$1 > 0.5 && $1 < 99.5 {f = $2} END {print f}' <<<"$fills")
+    if [ -z "$first" ]; then
+        echo "(the run was too quick to catch the bar half-way)"
+        return
+    fi
+    convert "$first" "$shots/zelmot-copy-1.png"
+    echo "during the run: $shots/zelmot-copy-1.png ($(awk -v f="$first" '$2 == f {print $1}' <<<"$fills") % filled)"
+    if [ "$last" != "$first" ]; then
+        convert "$last" "$shots/zelmot-copy-2.png"
+        echo "later:          $shots/zelmot-copy-2.png ($(awk -v f="$last" '$2 == f {print $1}' <<<"$fills") % filled)"
+    fi
+}
+
 bash scripts/bootstrap.sh
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 --target samplecd uirobot lzhtool -j"$(nproc)" >/dev/null
@@ -51,20 +80,26 @@ else
     cat >"$prefix/drive_c/install.txt" <<'SCRIPT'
 wait-title "Demo Morvadin Brumaria"
 screenshot C:\zelmot-start.bmp
+record C:\frames\copy 0
 click-button-text "Instalar"
 expect-box "instalado con"
+sleep 300
+stop-recording
 screenshot C:\zelmot-done.bmp
 press IDOK
 expect-exit 0
 SCRIPT
+    mkdir -p "$prefix/drive_c/frames"
     echo
     echo "== What the user sees (the robot's transcript)"
     xvfb-run -a -s '-screen 0 1024x768x24' \
+        bash -c '"$@"; status=$?; wineserver -k; exit $status' _ \
         wine 'C:\uirobot.exe' --cwd 'D:\' --script 'C:\install.txt' -- 'D:\ZELMOT.EXE' |
         iconv -f CP1252 -t UTF-8
     for shot in zelmot-start zelmot-done; do
         [ -f "$prefix/drive_c/$shot.bmp" ] && convert "$prefix/drive_c/$shot.bmp" "$shots/$shot.png"
     done
+    show_progress_frames "$prefix/drive_c/zelmot-start.bmp" "$prefix/drive_c/frames"
 fi
 
 echo
@@ -74,6 +109,9 @@ if [ -d "$prefix/drive_c/DemoMB" ]; then
 else
     echo "(nothing)"
 fi
+echo
+echo "== Put into the Windows directory"
+find "$prefix/drive_c/windows" -maxdepth 1 -iname dexal.exe -printf '%10s  %TY-%Tm-%Td %TH:%TM  C:\\windows\\%f\n'
 echo
 echo "== Registry values written"
 for key in 'HKCU\Software\Quelvar Multimedia\Instalar\Demo Morvadin Brumaria' \

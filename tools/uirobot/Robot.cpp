@@ -8,7 +8,7 @@
 
 namespace {
 
-const DWORD kPollMs = 50;
+const int kMaxFrames = 999;
 
 bool Contains(const std::string& text, const std::string& part)
 {
@@ -105,6 +105,13 @@ bool Robot::Execute(const ScriptCommand& c)
     case Op::Type: return Type(c);
     case Op::Read: return Read(c);
     case Op::Screenshot: return Screenshot(c);
+    case Op::Record: return Record(c);
+    case Op::StopRecording:
+        if (recording_.active)
+            StopRecording("stopped");
+        else
+            SayDetail("no recording runs");
+        return true;
     case Op::Sleep: return Sleep(c);
     case Op::ExpectExit: return ExpectExit(c);
     case Op::ExpectNoWindow: return ExpectNoWindow(c);
@@ -367,6 +374,62 @@ bool Robot::Screenshot(const ScriptCommand& c)
     return true;
 }
 
+bool Robot::Record(const ScriptCommand& c)
+{
+    int current = Current(c);
+    if (current < 0)
+        return false;
+    if (c.numbers[0] < 0 || c.numbers[0] > 60000)
+        return Fail(c, "a recording takes a frame every 0 to 60000 milliseconds");
+    if (recording_.active)
+        StopRecording("replaced by a new one");
+    if (HeadlessDisplay()) {
+        SayDetail("note: nothing recorded: Wine's null graphics driver draws nothing");
+        return true;
+    }
+    recording_ = Recording();
+    recording_.active = true;
+    recording_.hwnd = seen_[current].info.hwnd;
+    recording_.serial = seen_[current].serial;
+    recording_.prefix = c.text;
+    recording_.intervalMs = static_cast<DWORD>(c.numbers[0]);
+    recording_.start = recording_.next = GetTickCount64();
+    SayDetail("recording window #%d every %lu ms as %s-NNN.bmp", recording_.serial, recording_.intervalMs,
+              c.text.c_str());
+    RecordFrame();
+    return true;
+}
+
+void Robot::RecordFrame()
+{
+    if (!recording_.active || GetTickCount64() < recording_.next)
+        return;
+    if (!IsWindow(recording_.hwnd) || !IsWindowVisible(recording_.hwnd)) {
+        StopRecording("the window has closed");
+        return;
+    }
+    char name[16];
+    std::snprintf(name, sizeof name, "-%03d.bmp", recording_.frames + 1);
+    std::string error;
+    if (!CaptureWindow(recording_.hwnd, recording_.prefix + name, error)) {
+        StopRecording(error.c_str());
+        return;
+    }
+    ++recording_.frames;
+    recording_.last = GetTickCount64();
+    recording_.next = recording_.last + recording_.intervalMs;
+    if (recording_.frames == kMaxFrames)
+        StopRecording("it has its 999 frames");
+}
+
+void Robot::StopRecording(const char* why)
+{
+    recording_.active = false;
+    ULONGLONG span = recording_.frames ? recording_.last - recording_.start : 0;
+    SayDetail("recording of window #%d ended (%s): %d frame%s in %llu.%03llu s", recording_.serial, why,
+              recording_.frames, recording_.frames == 1 ? "" : "s", span / 1000, span % 1000);
+}
+
 bool Robot::Sleep(const ScriptCommand& c)
 {
     ULONGLONG until = GetTickCount64() + static_cast<ULONGLONG>(std::max(0LL, c.numbers[0]));
@@ -451,7 +514,13 @@ bool Robot::Wait(const ScriptCommand& c, DWORD timeoutMs, bool needTarget, const
         }
         if (timeoutMs != INFINITE && GetTickCount64() - start >= timeoutMs)
             return Fail(c, explain() + " (waited " + Seconds(timeoutMs) + ")");
-        ::Sleep(kPollMs);
+        RecordFrame();
+        DWORD pause = options_.pollMs;
+        if (recording_.active) {
+            ULONGLONG now = GetTickCount64();
+            pause = recording_.next > now ? std::min<DWORD>(pause, static_cast<DWORD>(recording_.next - now)) : 0;
+        }
+        ::Sleep(pause);
     }
 }
 
@@ -557,6 +626,8 @@ void Robot::ShowOpenWindows() const
 void Robot::Finish()
 {
     Poll();
+    if (recording_.active)
+        StopRecording("the script is over");
     if (target_.Crashed())
         status_ = kTargetCrash;
     if (!target_.ProcessIds().empty()) {

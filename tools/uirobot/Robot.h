@@ -20,6 +20,7 @@ enum RobotStatus {
 
 struct RobotOptions {
     DWORD timeoutMs = 20000;
+    DWORD pollMs = 50;             // how often waiting commands look
     bool keep = false;             // leave the target running at the end
     bool allowUnexpected = false;  // unexpected message boxes do not fail the run
 };
@@ -53,6 +54,10 @@ private:
     bool Type(const ScriptCommand& c);
     bool Read(const ScriptCommand& c);
     bool Screenshot(const ScriptCommand& c);
+    bool Record(const ScriptCommand& c);
+    // Saves the next frame of the recording when one is due.
+    void RecordFrame();
+    void StopRecording(const char* why);
     bool Sleep(const ScriptCommand& c);
     bool ExpectExit(const ScriptCommand& c);
     bool ExpectNoWindow(const ScriptCommand& c);
@@ -87,4 +92,14 @@ private:
     int current_ = -1;       // index into seen_
     bool exitNoted_ = false;
     int status_ = kPassed;
+
+    struct Recording {
+        bool active = false;
+        HWND hwnd = nullptr;
+        int serial = 0;
+        std::string prefix;
+        DWORD intervalMs = 0;
+        ULONGLONG start = 0, next = 0, last = 0;
+        int frames = 0;
+    } recording_;
 };

@@ -29,6 +29,8 @@ const OpInfo kOps[] = {
     {"type", Op::Type, "is"},
     {"read", Op::Read, "i"},
     {"screenshot", Op::Screenshot, "s"},
+    {"record", Op::Record, "sn"},
+    {"stop-recording", Op::StopRecording, ""},
     {"sleep", Op::Sleep, "n"},
     {"timeout", Op::Timeout, "n"},
     {"expect-exit", Op::ExpectExit, "n"},

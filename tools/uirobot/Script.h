@@ -18,6 +18,8 @@ enum class Op {
     Type,
     Read,
     Screenshot,
+    Record,
+    StopRecording,
     Sleep,
     Timeout,
     ExpectExit,

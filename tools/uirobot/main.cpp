@@ -10,6 +10,7 @@
 //                        Wine it keeps the robot's Unix standard output and
 //                        error: a caller reading them through a pipe waits
 //                        for PROGRAM to end, so send them to a file)
+//   --poll MS            how often waiting commands look (default 50 ms)
 //   --allow-unexpected   report message boxes the script did not expect, but
 //                        do not fail because of them
 //
@@ -32,7 +33,7 @@
 // IDCONTINUE IDC_STATIC. A script saved in UTF-8 is turned into code page
 // 1252; any other script is taken as code page 1252 already.
 //
-// Waiting commands poll every 50 ms until their condition holds, and fail
+// Waiting commands poll (every 50 ms unless --poll) until their condition holds, and fail
 // after the timeout or when PROGRAM and its processes have all ended.
 //
 //   expect-box TEXT          wait for a message box whose text contains TEXT
@@ -61,6 +62,13 @@
 //                            from the screen (only with a real display: under
 //                            Wine's null graphics driver it notes that and
 //                            writes nothing)
+//   record PREFIX MS         from now on save the current window every MS
+//                            milliseconds (0: as often as the robot can) while
+//                            the robot waits, as PREFIX-001.bmp, PREFIX-002.bmp
+//                            ...; ends with stop-recording, when the window
+//                            closes, after 999 frames or at the end of the
+//                            script (nothing under the null graphics driver)
+//   stop-recording           end the recording and say how many frames it took
 //   sleep MS                 wait MS milliseconds (windows are still watched)
 //   timeout SECONDS          the timeout of the following waits
 //   echo TEXT                print TEXT in the transcript
@@ -92,7 +100,7 @@ namespace {
 
 void Usage()
 {
-    std::fprintf(stderr, "usage: uirobot [--cwd DIR] [--timeout SECONDS] [--keep] [--allow-unexpected]\n"
+    std::fprintf(stderr, "usage: uirobot [--cwd DIR] [--timeout SECONDS] [--poll MS] [--keep] [--allow-unexpected]\n"
                          "               --script FILE -- PROGRAM [ARGUMENTS...]\n");
 }
 
@@ -177,6 +185,13 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& line)
                 return false;
             }
             line.options.timeoutMs = static_cast<DWORD>(seconds * 1000);
+        } else if (!std::strcmp(arg, "--poll") && hasValue) {
+            long ms = std::strtol(argv[++i], nullptr, 10);
+            if (ms <= 0 || ms > 1000) {
+                std::fprintf(stderr, "uirobot: --poll takes 1 to 1000 milliseconds\n");
+                return false;
+            }
+            line.options.pollMs = static_cast<DWORD>(ms);
         } else if (!std::strcmp(arg, "--keep")) {
             line.options.keep = true;
         } else if (!std::strcmp(arg, "--allow-unexpected")) {

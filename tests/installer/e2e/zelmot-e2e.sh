@@ -67,8 +67,11 @@ reset_prefix() {
     watcher=
     rm -f "$dosdevices/d:" "$dosdevices/e:" "$dosdevices/f:" "$dosdevices/g:"
     [ -e "$dosdevices/z:" ] || ln -sfn "$z_target" "$dosdevices/z:"
-    # A stand-in uninstaller is recognised as a copy of the game stand-in.
-    [ -f "$dexal" ] && cmp -s "$dexal" "$cd_dir/Brumaria.EXE" && rm -f "$dexal"
+    # A stand-in uninstaller is a copy of the CD's Dexal.EXE or of its game.
+    if [ -f "$dexal" ] && { cmp -s "$dexal" "$cd_dir/Dexal.EXE" || cmp -s "$dexal" "$cd_dir/Brumaria.EXE"; }; then
+        chmod u+w "$dexal"
+        rm -f "$dexal"
+    fi
     rm -rf "$robot_dir"
     # The installer's keys and the per-program version in one Wine start.
     local reset=$work/reset.reg
@@ -210,7 +213,7 @@ scenario_first_start() {
     wine_cmd reg query "$marker_key" /v Instalado >/dev/null 2>&1 && fail "the marker has a value Instalado"
     # The F lines (the renamed Texto.txt by its source) and the X tree MUSICA.
     local listed=(Brumaria.EXE BRUMARIA.ICO Readme.txt Texto.txt DATOS/CONFIG.INI DATOS/NIVELES/NIVEL1.DAT
-        DATOS/NIVELES/NIVEL2.DAT MUSICA/INTRO.MID MUSICA/TEMAS/BATALLA.MID MUSICA/TEMAS/BRUMA.MID)
+        DATOS/NIVELES/NIVEL2.DAT MUSICA/AMBIENTE.WAV MUSICA/INTRO.MID MUSICA/TEMAS/BATALLA.MID MUSICA/TEMAS/BRUMA.MID)
     local total=0 file
     for file in "${listed[@]}"; do
         total=$((total + $(stat -c %s "$cd/$file")))
@@ -459,7 +462,6 @@ scenario_full_install() {
     local cd=$work/cd target=$prefix/drive_c/DemoMB windows=$prefix/drive_c/windows
     local resource=$here/../../../samplecd/resource name
     copy_cd "$cd"
-    cp "$cd_dir/Brumaria.EXE" "$cd/Dexal.EXE"
     printf 'MZ earlier uninstaller' >"$dexal"
     chmod a-w "$dexal"
     # A Wine process first: the first one after a server start carries out
@@ -471,7 +473,7 @@ scenario_full_install() {
 
     robot full_install.txt
     for name in Brumaria.EXE BRUMARIA.ICO Readme.txt DATOS/CONFIG.INI DATOS/NIVELES/NIVEL1.DAT DATOS/NIVELES/NIVEL2.DAT \
-        MUSICA/INTRO.MID MUSICA/TEMAS/BATALLA.MID MUSICA/TEMAS/BRUMA.MID; do
+        MUSICA/AMBIENTE.WAV MUSICA/INTRO.MID MUSICA/TEMAS/BATALLA.MID MUSICA/TEMAS/BRUMA.MID; do
         cmp -s "$cd/$name" "$target/$name" || fail "$name was not installed as it is on the CD"
     done
     cmp -s "$cd/Texto.txt" "$target/AYUDA.TXT" || fail "Texto.txt was not installed as AYUDA.TXT"
@@ -514,6 +516,39 @@ scenario_install_failures() {
     expect_dir "$target/VACIO/SUB" "empty tree"
     expect_absent "$target/GRAFICOS" "no archive"
     wine_cmd reg query "$marker_key" /v Instalado | grep -qF 'C:\DemoMB\' || fail "the installation was not registered"
+    rm -rf "$target"
+}
+
+# A read-only file where a listed one goes (an earlier copy with the read-only
+# attribute, on a mount that refuses writes to root as well): its copy fails
+# and is reported, it keeps its contents, and the rest is installed.
+scenario_readonly_target() {
+    local cd=$work/cd target=$prefix/drive_c/DemoMB
+    local file=$prefix/drive_c/DemoMB/BRUMARIA.ICO
+    copy_cd "$cd"
+    size_file "$cd" 1000 1000
+    rm -rf "$target"
+    mkdir -p "$target"
+    printf 'icono anterior' >"$file"
+    chmod a-w "$file"
+    if ! mount --bind "$file" "$file" 2>/dev/null; then
+        echo "SKIP: bind mounts are not permitted here"
+        return $SKIP
+    fi
+    mounted+=("$file")
+    if ! mount -o remount,bind,ro "$file" 2>/dev/null || (printf x >>"$file") 2>/dev/null; then
+        echo "SKIP: the bind mount cannot be made read-only here"
+        return $SKIP
+    fi
+    map_drive d "$cd"
+    robot readonly_target.txt
+    expect_bytes "$file" "$(printf 'icono anterior' | od -An -tx1 -v | tr -d ' \n')" "read-only destination"
+    for name in Brumaria.EXE Readme.txt MUSICA/AMBIENTE.WAV; do
+        cmp -s "$cd/$name" "$target/$name" || fail "$name was not installed next to the read-only file"
+    done
+    marker_exists || fail "the installation was not registered"
+    umount "$file"
+    mounted=()
     rm -rf "$target"
 }
 
@@ -584,6 +619,7 @@ scenario_screenshots() {
         cat "$work/screenshots.transcript" "$work/prefix.log"
         return
     fi
+    check_transcript "$here/screenshots.txt" "$work/screenshots.transcript" screenshots
     local name
     for name in start drive-step; do
         if [ ! -s "$work/$name.bmp" ]; then
@@ -593,6 +629,10 @@ scenario_screenshots() {
         convert "$work/$name.bmp" "$shots/zelmot-$name.png" || fail "cannot convert $name.bmp"
         echo "screenshot: $shots/zelmot-$name.png ($(identify -format '%wx%h' "$shots/zelmot-$name.png"))"
     done
+    # The recording: frames numbered from 001, each of the window's size.
+    [ -s "$work/frame-001.bmp" ] && [ -s "$work/frame-002.bmp" ] || fail "the recording wrote fewer than two frames"
+    [ "$(identify -format '%wx%h' "$work/frame-001.bmp")" = "$(identify -format '%wx%h' "$work/start.bmp")" ] ||
+        fail "a recorded frame is not the window's size"
 }
 
 # ---- main -------------------------------------------------------------------

@@ -58,7 +58,7 @@ private:
     void OnPaint();
     void DrawRequiredSize(HDC dc);
     void DrawText(HDC dc, int x, int y, const std::string& text);
-    RECT ProgressArea() const;
+    RECT ProgressArea();
     void OnDrawItem(const DRAWITEMSTRUCT& item);
     BOOL OnPaletteMessage();
     void StartDrag(LPARAM point);
@@ -95,6 +95,14 @@ private:
     int32_t TotalBytes = 0;
     int32_t DoneBytes = 0;
     int32_t CurrentFileBytes = 0;
+    // The bar's right edge as last drawn since the window was painted, -1
+    // when painting has drawn the frame afresh.
+    int drawnBarRight_ = -1;
+    RECT progressArea_ = {};
+    bool progressAreaKnown_ = false;
+    // When StepProgress last looked at the queue.
+    DWORD lastStepTicks_ = 0;
+    static constexpr DWORD StepQuietMs = 10;
     std::string SourceDir;
     std::string InstalledPath;
     int32_t DriveNumber = 2;

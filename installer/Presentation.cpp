@@ -80,6 +80,7 @@ bool InstallDialog::LayoutInstallDialog()
     MoveWindow(Handle(), 0, 0, background_.Width() + extraWidth, background_.Height() + extraHeight, FALSE);
     for (const PlacementRow& row : ControlPlacementTable)
         SetWindowPos(Item(row.id), nullptr, row.x, row.y, row.width, row.height, SWP_NOZORDER);
+    progressAreaKnown_ = false;
     SendDlgItemMessageA(Handle(), IDC_INSTALL_DIR, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELONG(2, 2));
     return true;
 }
@@ -89,12 +90,16 @@ void InstallDialog::DrawText(HDC dc, int x, int y, const std::string& text)
     TextOutA(dc, x, y, text.c_str(), static_cast<int>(text.size()));
 }
 
-RECT InstallDialog::ProgressArea() const
+// Control 1003 keeps its place in the client area once laid out; the bar
+// asks for it at every step, so it is looked up once.
+RECT InstallDialog::ProgressArea()
 {
-    RECT area;
-    GetWindowRect(Item(IDC_PROGRESS_AREA), &area);
-    MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&area), 2);
-    return area;
+    if (!progressAreaKnown_) {
+        GetWindowRect(Item(IDC_PROGRESS_AREA), &progressArea_);
+        MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&progressArea_), 2);
+        progressAreaKnown_ = true;
+    }
+    return progressArea_;
 }
 
 void InstallDialog::OnPaint()
@@ -121,6 +126,7 @@ void InstallDialog::OnPaint()
     DeleteObject(brush);
     SelectObject(dc, previousFont);
     EndPaint(Handle(), &paint);
+    drawnBarRight_ = -1;
     StepProgress();
 }
 
@@ -135,20 +141,32 @@ void InstallDialog::DrawRequiredSize(HDC dc)
 
 // Keeps the window painted during long work: activation messages are let
 // through (so the window repaints when it comes to the front), nothing else.
+// The unpacking steps every 8 KB, hundreds of times a second: a step that
+// would leave the bar as it is on the screen only looks at the queue once
+// StepQuietMs have passed since the last look.
 void InstallDialog::StepProgress()
 {
+    RECT bar = ProgressArea();
+    InflateRect(&bar, -3, -3);
+    bar.right = bar.left + formats::ProgressFill(TotalBytes, DoneBytes, CurrentFileBytes, bar.right - bar.left);
+    const DWORD now = GetTickCount();
+    if (bar.right == drawnBarRight_ && now - lastStepTicks_ < StepQuietMs)
+        return;
+    lastStepTicks_ = now;
+
     MSG message;
     while (PeekMessageA(&message, nullptr, WM_ACTIVATE, WM_ACTIVATE, PM_REMOVE)) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
     UpdateWindow(Handle());
+    // Painting draws the bar itself (and so may just have drawn it).
+    if (bar.right == drawnBarRight_)
+        return;
+    drawnBarRight_ = bar.right;
 
     HDC dc = GetDC(Handle());
     RealizePalette(dc);
-    RECT bar = ProgressArea();
-    InflateRect(&bar, -3, -3);
-    bar.right = bar.left + formats::ProgressFill(TotalBytes, DoneBytes, CurrentFileBytes, bar.right - bar.left);
     HPALETTE previousPalette = SelectPalette(dc, GlobalPalette, TRUE);
     HBRUSH brush = CreateSolidBrush(ProgressColour);
     HPEN pen = CreatePen(PS_SOLID, 1, ProgressColour);

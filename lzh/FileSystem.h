@@ -25,7 +25,11 @@ bool SetDosStamp(std::FILE* file, uint16_t time, uint16_t date);
 // where the platform offers that.
 inline int GetChar(std::FILE* file)
 {
-#if defined(_WIN32)
+#if defined(_WIN32) && !defined(_UCRT)
+    // msvcrt's getc locks the stream at every byte; its headers' unlocked
+    // form reads the buffer directly and lets _filbuf refill it.
+    return _getc_nolock(file);
+#elif defined(_WIN32)
     return std::getc(file);
 #else
     return getc_unlocked(file);
@@ -34,7 +38,9 @@ inline int GetChar(std::FILE* file)
 
 inline bool AtEof(std::FILE* file)
 {
-#if defined(_WIN32)
+#if defined(_WIN32) && !defined(_UCRT)
+    return (file->_flag & _IOEOF) != 0;
+#elif defined(_WIN32)
     return std::feof(file) != 0;
 #else
     return feof_unlocked(file) != 0;

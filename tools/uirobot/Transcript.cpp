@@ -17,9 +17,9 @@ void Write(bool stamped, const char* format, va_list args)
     EnterCriticalSection(&g_lock);
     if (stamped) {
         ULONGLONG ms = GetTickCount64() - g_start;
-        std::printf("[%4lu.%02lu] %s\n", (unsigned long)(ms / 1000), (unsigned long)(ms % 1000 / 10), text);
+        std::printf("[%4lu.%03lu] %s\n", (unsigned long)(ms / 1000), (unsigned long)(ms % 1000), text);
     } else {
-        std::printf("            %s\n", text);
+        std::printf("             %s\n", text);
     }
     std::fflush(stdout);
     LeaveCriticalSection(&g_lock);

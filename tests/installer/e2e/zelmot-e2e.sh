@@ -594,7 +594,7 @@ scenario_screenshots() {
     ln -sfn "$cd" "$own/dosdevices/d:"
     mkdir -p "$shots"
     rm -f "$shots/zelmot-start.png" "$shots/zelmot-drive-step.png" "$work"/*.bmp
-    cp "$here/screenshots.txt" "$work/screenshots.txt"
+    cp "$here/screenshots.txt" "$here/bar.txt" "$work/"
     (
         cd "$work" || exit 1
         # The environment of wine-prefix.sh's wine_env, keeping DISPLAY.
@@ -606,20 +606,30 @@ scenario_screenshots() {
         } </dev/null >"$work/prefix.log" 2>&1 || exit 1
         wineserver -k
         wineserver -w
-        xvfb-run -a -s '-screen 0 1024x768x24' \
-            bash -c 'wine "$1" --timeout 20 --script "$2" --cwd "D:\\" -- "D:\\ZELMOT.EXE"; status=$?; wineserver -k; exit $status' \
-            _ "$uirobot" "Z:${work//\//\\}\\screenshots.txt" </dev/null >"$work/screenshots.transcript.cp1252" 2>&1
+        # Two robot runs on one display: the pictures, then an installation.
+        xvfb-run -a -s '-screen 0 1024x768x24' bash -c '
+            run() { wine "$1" --timeout 20 --script "$2\\$3.txt" --cwd "D:\\" -- "D:\\ZELMOT.EXE" >"$3.transcript.cp1252" 2>&1; }
+            run "$1" "$2" screenshots; first=$?
+            run "$1" "$2" bar; second=$?
+            wineserver -k
+            [ $first = 0 ] && [ $second = 0 ]' _ "$uirobot" "Z:${work//\//\\}" </dev/null >/dev/null 2>&1
     )
-    local status=$?
-    iconv -f CP1252 -t UTF-8 "$work/screenshots.transcript.cp1252" >"$work/screenshots.transcript"
+    local status=$? label
+    for label in screenshots bar; do
+        iconv -f CP1252 -t UTF-8 "$work/$label.transcript.cp1252" >"$work/$label.transcript"
+    done
     WINEPREFIX=$own wineserver -w 2>/dev/null
     rm -rf "$own"
     if [ "$status" != 0 ]; then
-        fail "the screenshot run failed with $status"
-        cat "$work/screenshots.transcript" "$work/prefix.log"
+        fail "a robot run on the display failed"
+        cat "$work/screenshots.transcript" "$work/bar.transcript" "$work/prefix.log"
         return
     fi
     check_transcript "$here/screenshots.txt" "$work/screenshots.transcript" screenshots
+    check_transcript "$here/bar.txt" "$work/bar.transcript" bar
+    # The bar in the recorded installation: it fills from the left, never
+    # shrinks, and ends exactly full.
+    /usr/bin/python3 "$here/bar-frames.py" "$work"/bar-*.bmp || fail "the progress bar was not drawn as it should be"
     local name
     for name in start drive-step; do
         if [ ! -s "$work/$name.bmp" ]; then

@@ -14,7 +14,7 @@ bool ArchiveTarget(const ArchiveRow& row, const ArchiveDirs& dirs, ArchiveHost& 
     case ChosenDirKind:
         if (row.kind3Box < 0 || row.kind3Box >= ComponentCount)
             return false;
-        target = host.ComponentChecked(row.kind3Box) ? dirs.destination : dirs.source;
+        target = host.ComponentState(row.kind3Box) != 0 ? dirs.destination : dirs.source;
         return true;
     case WindowsDirKind:
         target = dirs.windows;
@@ -40,7 +40,7 @@ bool ExtractResourceArchives(ArchiveHost& host, const ArchiveDirs& dirs)
         const ArchiveRow& row = sLZH[i];
         // Rows from 100 on depend on a component; one that names none is skipped.
         if (row.condition >= 100 &&
-            (row.conditionBox < 0 || row.conditionBox >= ComponentCount || !host.ComponentChecked(row.conditionBox)))
+            (row.conditionBox < 0 || row.conditionBox >= ComponentCount || host.ComponentState(row.conditionBox) != 1))
             continue;
         std::string target;
         if (!ArchiveTarget(row, dirs, host, target)) {

@@ -10,7 +10,9 @@
 // What the unpacking needs from the installer.
 class ArchiveHost : public MessageHost {
 public:
-    virtual bool ComponentChecked(int component) = 0;
+    // A component check box's state as BM_GETCHECK answers: 0 unchecked,
+    // 1 checked, 2 indeterminate.
+    virtual int ComponentState(int component) = 0;
     virtual std::string CurrentDir() = 0;
     virtual void EnterDir(const std::string& dir) = 0;
     // Unpacks an archive below the current directory: 1 every entry good,

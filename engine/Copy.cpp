@@ -72,6 +72,7 @@ bool CopyRun::InstallFromList(const std::string& listFile)
                 failed = true;
             break;
         case installlist::Kind::Error:
+        case installlist::Kind::Other:
             break;
         }
         host_.StepProgress();

@@ -58,7 +58,7 @@ Kind ClassifyForCopy(const std::string& line, std::string& name)
         return Kind::Skip;
     const std::string trimmed = line.substr(first, line.find_last_not_of(space) - first + 1);
     if (trimmed.size() < 3)
-        return Kind::Skip;
+        return Kind::Other;
     name = trimmed.substr(2);
     switch (std::toupper(static_cast<unsigned char>(trimmed[0]))) {
     case 'D':
@@ -68,7 +68,7 @@ Kind ClassifyForCopy(const std::string& line, std::string& name)
     case 'X':
         return Kind::Tree;
     default:
-        return Kind::Skip;
+        return Kind::Other;
     }
 }
 

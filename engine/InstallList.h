@@ -16,7 +16,9 @@ namespace installlist {
 // the end of the file or on a read error (tell them apart with ferror).
 bool ReadLine(std::FILE* file, std::string& line);
 
-enum class Kind { Skip, Directory, File, Tree, Error };
+// Other: a line of the copy pass that is neither blank nor a comment nor a
+// D, F or X line with a name; it only steps the progress.
+enum class Kind { Skip, Directory, File, Tree, Error, Other };
 
 // The size pass takes lines as read: a D, F or X line needs a space as its
 // second character and something other than a space as its third. For an F
@@ -25,7 +27,7 @@ Kind ClassifyForSize(const std::string& line, std::string& name);
 
 // The copy pass trims white space first and checks nothing else: the name is
 // the line from its third character (an F line keeps its " > target" part).
-// Lines too short to hold a name, and unknown kinds, are skipped.
+// Lines too short to hold a name, and unknown kinds, are Other.
 Kind ClassifyForCopy(const std::string& line, std::string& name);
 
 // The separator of the renaming form of an F line.

@@ -100,6 +100,7 @@ uint32_t SizePass::GetListSize(const std::string& listPath, bool progress)
         switch (installlist::ClassifyForSize(line, name)) {
         case installlist::Kind::Skip:
         case installlist::Kind::Directory:
+        case installlist::Kind::Other:
             break;
         case installlist::Kind::File:
             total += GetListedFileSize(sourceDir_ + name, progress);

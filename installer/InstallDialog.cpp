@@ -197,9 +197,14 @@ void InstallDialog::CreateCheckBoxes()
         SendMessageA(autodetectBox_, BM_SETCHECK, 1, 0);
 }
 
+int InstallDialog::ComponentState(int component) const
+{
+    return static_cast<int>(SendMessageA(componentBoxes_[component], BM_GETCHECK, 0, 0));
+}
+
 bool InstallDialog::ComponentChecked(int component) const
 {
-    return SendMessageA(componentBoxes_[component], BM_GETCHECK, 0, 0) == 1;
+    return ComponentState(component) == 1;
 }
 
 void InstallDialog::UpdateRequiredSize()

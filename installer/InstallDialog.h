@@ -25,6 +25,7 @@ public:
     // Messages of this window, caption "Instalador de Demo Morvadin Brumaria".
     int Message(const std::string& text, UINT style = MB_OK | MB_ICONINFORMATION);
     bool ComponentChecked(int component) const;
+    int ComponentState(int component) const;
     // Lets activation messages through, repaints, and redraws the progress bar.
     void StepProgress();
 

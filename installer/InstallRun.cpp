@@ -51,7 +51,7 @@ class ArchiveRunHost : public ArchiveHost {
 public:
     explicit ArchiveRunHost(InstallDialog& owner) : owner_(owner) {}
     void ShowMessage(const std::string& text, unsigned style) override { owner_.Message(text, style); }
-    bool ComponentChecked(int component) override { return owner_.ComponentChecked(component); }
+    int ComponentState(int component) override { return owner_.ComponentState(component); }
     std::string CurrentDir() override
     {
         char dir[256] = "";

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <initializer_list>
+
 namespace registration {
 
 const char* const MarkerKey = "Software\\Quelvar Multimedia\\Instalar\\Demo Morvadin Brumaria";
@@ -10,13 +12,21 @@ const char* const UninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\
 
 namespace {
 
-void WriteString(HKEY root, const char* keyName, const char* name, const std::string& value)
+struct Value {
+    const char* name;
+    std::string text;
+};
+
+// Opens or creates the key once and writes its values, each with its
+// terminating zero.
+void WriteStrings(HKEY root, const char* keyName, std::initializer_list<Value> values)
 {
     HKEY key;
     if (RegCreateKeyA(root, keyName, &key) != ERROR_SUCCESS)
         return;
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>(value.size() + 1));
+    for (const Value& value : values)
+        RegSetValueExA(key, value.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.text.c_str()),
+                       static_cast<DWORD>(value.text.size() + 1));
     RegCloseKey(key);
 }
 
@@ -40,9 +50,9 @@ std::string ReadMarker()
 
 void RegisterInstallation(const std::string& windowsDir, const std::string& installedPath)
 {
-    WriteString(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayName", "Demo Morvadin Brumaria");
-    WriteString(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString", windowsDir + "\\Dexal.EXE");
-    WriteString(HKEY_CURRENT_USER, MarkerKey, MarkerValue, installedPath);
+    WriteStrings(HKEY_LOCAL_MACHINE, UninstallKey,
+                 {{"DisplayName", "Demo Morvadin Brumaria"}, {"UninstallString", windowsDir + "\\Dexal.EXE"}});
+    WriteStrings(HKEY_CURRENT_USER, MarkerKey, {{MarkerValue, installedPath}});
 }
 
 }  // namespace registration

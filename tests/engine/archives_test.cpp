@@ -17,7 +17,7 @@ public:
     {
         calls.push_back((style == InformationBox ? "box i " : "box - ") + text);
     }
-    bool ComponentChecked(int) override { return checked; }
+    int ComponentState(int) override { return state; }
     std::string CurrentDir() override { return current; }
     void EnterDir(const std::string& dir) override
     {
@@ -31,7 +31,7 @@ public:
     }
     Strings calls;
     std::string current = "X:\\ANTES\\";
-    bool checked = true;
+    int state = 1;
     int result = 1;
 };
 
@@ -60,25 +60,26 @@ TEST(ResourceArchives, DirectoryKinds)
     const struct {
         int kind;
         int kind3Box;
-        bool checked;
+        int state;           // of the component's check box
         const char* target;  // null: the row is refused
     } cases[] = {
-        {1, -1, true, "D:\\"},
-        {2, -1, true, "C:\\DemoMB\\"},
-        {3, 0, true, "C:\\DemoMB\\"},
-        {3, 0, false, "D:\\"},
-        {3, -1, true, nullptr},
-        {3, 1, true, nullptr},
-        {4, -1, true, "C:\\WINDOWS\\"},
-        {5, -1, true, "C:\\WINDOWS\\SYSTEM\\"},
-        {6, -1, true, "E:\\FIJO\\"},
-        {0, -1, true, nullptr},
-        {-1, -1, true, nullptr},
-        {7, -1, true, nullptr},
+        {1, -1, 1, "D:\\"},
+        {2, -1, 1, "C:\\DemoMB\\"},
+        {3, 0, 1, "C:\\DemoMB\\"},
+        {3, 0, 2, "C:\\DemoMB\\"},  // any state but unchecked
+        {3, 0, 0, "D:\\"},
+        {3, -1, 1, nullptr},
+        {3, 1, 1, nullptr},
+        {4, -1, 1, "C:\\WINDOWS\\"},
+        {5, -1, 1, "C:\\WINDOWS\\SYSTEM\\"},
+        {6, -1, 1, "E:\\FIJO\\"},
+        {0, -1, 1, nullptr},
+        {-1, -1, 1, nullptr},
+        {7, -1, 1, nullptr},
     };
     for (const auto& c : cases) {
         FakeArchiveHost host;
-        host.checked = c.checked;
+        host.state = c.state;
         ArchiveRow row = {"Resource.lzh", "E:\\FIJO\\", 2, c.kind3Box, -1, 0, c.kind};
         bool result = false;
         Strings calls = Unpack(row, host, result);
@@ -93,12 +94,15 @@ TEST(ResourceArchives, DirectoryKinds)
 
 TEST(ResourceArchives, ConditionsAndResults)
 {
-    FakeArchiveHost unchecked;
-    unchecked.checked = false;
     bool result = false;
     ArchiveRow conditional = {"Resource.lzh", nullptr, 100, -1, 0, 0, 2};
-    EXPECT_EQ(Strings({"cd X:\\ANTES\\"}), Unpack(conditional, unchecked, result));
-    EXPECT_TRUE(result);
+    // Only a checked condition box lets the row through.
+    for (int state : {0, 2}) {
+        FakeArchiveHost unchecked;
+        unchecked.state = state;
+        EXPECT_EQ(Strings({"cd X:\\ANTES\\"}), Unpack(conditional, unchecked, result)) << state;
+        EXPECT_TRUE(result);
+    }
 
     FakeArchiveHost checked;
     EXPECT_EQ(Strings({"cd C:\\DemoMB\\", "extract D:\\Resource.lzh", "cd X:\\ANTES\\"}),

@@ -160,6 +160,18 @@ TEST_F(CopyRunTest, UncheckedComponentIsNotRead)
     EXPECT_EQ(0, done_);
 }
 
+// Every line but blank ones and comments steps the progress once, also one
+// of an unknown kind or too short to hold a name, which does nothing else.
+TEST_F(CopyRunTest, UnknownLinesOnlyStepTheProgress)
+{
+    Put("INST_100.NFO", "* comentario\r\n\r\nQ nada\r\n  Z  \r\nD\r\nD DATOS\r\n");
+    host_.steps = 0;
+    EXPECT_TRUE(Run().InstallFromList("INST_100.NFO"));
+    EXPECT_TRUE(host_.messages.empty());
+    EXPECT_EQ(4, host_.steps);
+    EXPECT_TRUE(fs::is_directory(root_ / "DemoMB" / "DATOS"));
+}
+
 TEST_F(CopyRunTest, ListThatCannotBeOpened)
 {
     EXPECT_FALSE(Run().InstallFromList("NOHAY.NFO"));

@@ -73,9 +73,20 @@ DWORD WINAPI Target::DebuggerMain(void* self)
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
     std::string commandLine = target->commandLine_;
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE,
-                        DEBUG_ONLY_THIS_PROCESS | CREATE_SUSPENDED, nullptr,
-                        target->hasDirectory_ ? target->directory_.c_str() : nullptr, &startup, &info)) {
+    // Wine now and then fails a start with an internal error that the next
+    // attempt does not meet; a program that cannot start fails every time.
+    BOOL created = FALSE;
+    for (int attempt = 0; attempt < 3 && !created; ++attempt) {
+        if (attempt)
+            Sleep(250);
+        commandLine = target->commandLine_;
+        created = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE,
+                                 DEBUG_ONLY_THIS_PROCESS | CREATE_SUSPENDED, nullptr,
+                                 target->hasDirectory_ ? target->directory_.c_str() : nullptr, &startup, &info);
+        if (!created && GetLastError() != ERROR_INTERNAL_ERROR)
+            break;
+    }
+    if (!created) {
         DWORD code = GetLastError();
         char message[256] = "";
         FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, message,

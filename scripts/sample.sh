@@ -2,8 +2,9 @@
 # The main job: the demo installed from the bundled sample CD.
 #
 # Builds the Windows programs, assembles the sample CD (build/win64/cd), makes
-# a fresh Windows 95 prefix (build/sample/prefix) with the CD as its CD-ROM
-# drive D:, and starts D:\ZELMOT.EXE with D:\ as working directory.
+# a fresh Windows 95 prefix (build/sample/prefix) with a copy of the CD
+# (build/sample/cd) as its CD-ROM drive D:, and starts D:\ZELMOT.EXE with D:\
+# as working directory.
 #  - With a display (DISPLAY set, outside CI) the installer's window opens and
 #    the user installs by hand.
 #  - Without one, the installer runs under Xvfb and the UI robot presses
@@ -27,10 +28,11 @@ show_progress_frames() {
     fi
     fills=$(/usr/bin/python3 scripts/progress-frames.py "$start" "${frames[-1]}" "${frames[@]}") || return
     echo "${#frames[@]} frames, the bar filled in each (per cent):" $(awk '{printf "%d ", $1}' <<<"$fills")
-    # The first and the last frame with the bar part-way.
+    # Of the frames with the bar part-way, those nearest a third and two thirds.
     local first last
-    first=$(awk '$1 > 0.5 && $1 < 99.5 {print $2; exit}' <<<"$fills")
-    last=$(awk '$1 > 0.5 && $1 < 99.5 {f = $2} END {print f}' <<<"$fills")
+    nearest() { awk -v t="$1" '$1 > 0.5 && $1 < 99.5 { d = ($1 > t) ? $1 - t : t - $1; if (f == "" || d < best) { best = d; f = $2 } } END { print f }' <<<"$fills"; }
+    first=$(nearest 33)
+    last=$(nearest 67)
     if [ -z "$first" ]; then
         echo "(the run was too quick to catch the bar half-way)"
         return
@@ -48,11 +50,14 @@ cmake --preset win64 >/dev/null
 cmake --build --preset win64 --target samplecd uirobot lzhtool -j"$(nproc)" >/dev/null
 
 out=$root/build/sample
-cd_dir=$root/build/win64/cd
+cd_dir=$out/cd
 prefix=$out/prefix
 shots=$out/screenshots
 rm -rf "$out"
 mkdir -p "$out" "$shots"
+# The installer writes its size file (Longitud.dat) onto a writable CD: it
+# gets a copy, and the build's CD stays as assembled.
+cp -a build/win64/cd "$cd_dir"
 
 bash scripts/wine-prefix.sh setup "$prefix" >/dev/null
 trap 'bash scripts/wine-prefix.sh cleanup "$prefix" >/dev/null' EXIT

@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
-"""Writes the sample CD's ambient piece, MUSICA/AMBIENTE.WAV (about 16 MB).
+"""Writes the sample CD's ambient piece, MUSICA/AMBIENTE.WAV (about 33 MB).
 
     make-music.py OUTPUT
 
-Three minutes of slow chords over a drone: 16-bit stereo PCM at 22050 Hz,
+Three minutes of slow chords over a drone: 16-bit stereo PCM at 44100 Hz (CD quality),
 the same bytes on every run. Its size is the point: a file this large takes
 long enough to copy that the install window's progress bar is seen moving.
 """
@@ -12,7 +12,7 @@ import sys
 
 import numpy as np
 
-RATE = 22050
+RATE = 44100
 SECONDS = 190
 # A minor-key progression, one chord every eight seconds (MIDI note numbers).
 CHORDS = [(57, 60, 64), (53, 57, 60), (48, 52, 55), (55, 59, 62),

@@ -497,9 +497,15 @@ bool Robot::ExpectClientSize(const ScriptCommand& c)
 bool Robot::Wait(const ScriptCommand& c, DWORD timeoutMs, bool needTarget, const Check& ready,
                  const Explain& explain)
 {
-    ULONGLONG start = GetTickCount64();
+    ULONGLONG start = GetTickCount64(), polled = 0;
     for (;;) {
-        Poll();
+        // While recording, frames come between looks at the windows, which
+        // keep to the poll interval: each look costs the target time.
+        ULONGLONG now = GetTickCount64();
+        if (!recording_.active || now - polled >= options_.pollMs) {
+            Poll();
+            polled = now;
+        }
         if (target_.Crashed()) {
             Say("FAIL line %d: %s", c.line, c.source.c_str());
             SayDetail("the target crashed");

@@ -1,13 +1,18 @@
 #!/usr/bin/python3
-"""How full the install window's progress bar is in each frame of a recording.
+"""How full the install window's progress bar is in pictures of the window.
 
-    progress-frames.py BEFORE AFTER FRAME...
+    progress-frames.py [--check] FRAME...
 
-BEFORE is a picture of the window before the install run, AFTER one taken
-when it is over (its bar full). The bar is painted in RGB 239, 165, 0: the
-pixels of that colour in AFTER that are not in BEFORE are the bar's area,
-and a frame's fill is the share of that area it has painted. Prints one line
-per frame: the per cent filled and the frame's name.
+The bar is control 1003 (16, 375; 186 x 15 in the client area) shrunk by
+three pixels on every side, painted in RGB 239, 165, 0. The window has a
+border of the same width on every side and no caption, so the client area
+starts (width - 640) / 2 pixels in. Prints one line per frame: the per cent
+of the bar painted, and the frame's name.
+
+With --check the frames are one installation in order: the painted part must
+be a block from the bar's left edge, full height, in every frame; it must
+never shrink; and in the last frame the whole bar is painted. Exit status 1
+when not.
 """
 import sys
 
@@ -15,27 +20,46 @@ import numpy as np
 from PIL import Image
 
 BAR = (239, 165, 0)
+LEFT, TOP, WIDTH, HEIGHT = 16 + 3, 375 + 3, 186 - 6, 15 - 6
+CLIENT_WIDTH = 640
 
 
-def bar_pixels(path):
+def fill(path):
+    """Painted columns of the bar from its left edge; None when not a block."""
     rgb = np.asarray(Image.open(path).convert("RGB"))
-    return (rgb[:, :, 0] == BAR[0]) & (rgb[:, :, 1] == BAR[1]) & (rgb[:, :, 2] == BAR[2])
+    border = (rgb.shape[1] - CLIENT_WIDTH) // 2
+    area = rgb[border + TOP:border + TOP + HEIGHT, border + LEFT:border + LEFT + WIDTH]
+    painted = (area[:, :, 0] == BAR[0]) & (area[:, :, 1] == BAR[1]) & (area[:, :, 2] == BAR[2])
+    columns = painted.all(axis=0)
+    width = int(np.argmin(columns)) if not columns.all() else WIDTH
+    if painted[:, width:].any():
+        return None
+    return width
 
 
 def main():
-    if len(sys.argv) < 4:
+    args = sys.argv[1:]
+    check = bool(args) and args[0] == "--check"
+    frames = args[1:] if check else args
+    if not frames:
         sys.exit(__doc__)
-    before, after = bar_pixels(sys.argv[1]), bar_pixels(sys.argv[2])
-    if before.shape != after.shape:
-        sys.exit("progress-frames.py: BEFORE and AFTER differ in size")
-    area = after & ~before
-    if not area.any():
-        sys.exit("progress-frames.py: AFTER shows no more bar than BEFORE")
-    for path in sys.argv[3:]:
-        frame = bar_pixels(path)
-        filled = (frame & area).sum() * 100.0 / area.sum() if frame.shape == area.shape else 0.0
-        print("%5.1f %s" % (filled, path))
+    widths = []
+    for path in frames:
+        width = fill(path)
+        if width is None:
+            print("%s: the bar's painted part is not a block from its left edge" % path)
+            return 1
+        widths.append(width)
+        print("%5.1f %s" % (width * 100.0 / WIDTH, path))
+    if check:
+        if any(b < a for a, b in zip(widths, widths[1:])):
+            print("the bar shrank between frames")
+            return 1
+        if widths[-1] != WIDTH:
+            print("the bar is not full at the end")
+            return 1
+    return 0
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main())

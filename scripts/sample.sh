@@ -18,15 +18,15 @@ root=$PWD
 # The recording of the install run: how full the bar is in every frame, and
 # two frames taken while it was filling kept as zelmot-copy-1/2.png.
 show_progress_frames() {
-    local start=$1 dir=$2 frames fills
+    local dir=$1 frames fills
     frames=("$dir"/copy-*.bmp)
     echo
     echo "== The progress bar during the install run"
-    if [ ! -f "${frames[0]}" ] || [ ! -f "$start" ]; then
+    if [ ! -f "${frames[0]}" ]; then
         echo "(no frames were recorded)"
         return
     fi
-    fills=$(/usr/bin/python3 scripts/progress-frames.py "$start" "${frames[-1]}" "${frames[@]}") || return
+    fills=$(/usr/bin/python3 scripts/progress-frames.py "${frames[@]}") || return
     echo "${#frames[@]} frames, the bar filled in each (per cent):" $(awk '{printf "%d ", $1}' <<<"$fills")
     # Of the frames with the bar part-way, those nearest a third and two thirds.
     local first last
@@ -104,7 +104,7 @@ SCRIPT
     for shot in zelmot-start zelmot-done; do
         [ -f "$prefix/drive_c/$shot.bmp" ] && convert "$prefix/drive_c/$shot.bmp" "$shots/$shot.png"
     done
-    show_progress_frames "$prefix/drive_c/zelmot-start.bmp" "$prefix/drive_c/frames"
+    show_progress_frames "$prefix/drive_c/frames"
 fi
 
 echo

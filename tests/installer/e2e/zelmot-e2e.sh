@@ -629,7 +629,8 @@ scenario_screenshots() {
     check_transcript "$here/bar.txt" "$work/bar.transcript" bar
     # The bar in the recorded installation: it fills from the left, never
     # shrinks, and ends exactly full.
-    /usr/bin/python3 "$here/bar-frames.py" "$work"/bar-*.bmp || fail "the progress bar was not drawn as it should be"
+    /usr/bin/python3 "$here/../../../scripts/progress-frames.py" --check "$work"/bar-*.bmp >"$work/bar.fills" ||
+        { cat "$work/bar.fills"; fail "the progress bar was not drawn as it should be"; }
     local name
     for name in start drive-step; do
         if [ ! -s "$work/$name.bmp" ]; then

@@ -2,6 +2,17 @@
 
 #include <cstdio>
 
+namespace {
+
+// A damaged or unreadable archive leaves files missing: the user hears of it
+// as of a list that failed, by the file's name.
+void ReportFailedArchive(ArchiveHost& host, const ArchiveRow& row)
+{
+    host.ShowMessage(std::string("ERROR al instalar el fichero ") + row.fileName, MessageHost::InformationBox);
+}
+
+}  // namespace
+
 bool ArchiveTarget(const ArchiveRow& row, const ArchiveDirs& dirs, ArchiveHost& host, std::string& target)
 {
     switch (row.dirKind) {
@@ -49,9 +60,17 @@ bool ExtractResourceArchives(ArchiveHost& host, const ArchiveDirs& dirs)
             host.ShowMessage(text, MessageHost::InformationBox);
             continue;
         }
-        host.EnterDir(target);
-        if (host.ExtractAll(dirs.source + row.fileName) == 0)
+        // Entry names are relative: unpacked anywhere but the target, an
+        // archive would write where nothing of this installation belongs.
+        if (!host.EnterDir(target)) {
+            ReportFailedArchive(host, row);
             result = false;
+            continue;
+        }
+        if (host.ExtractAll(dirs.source + row.fileName) == 0) {
+            ReportFailedArchive(host, row);
+            result = false;
+        }
     }
     host.EnterDir(previous);
     return result;

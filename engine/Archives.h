@@ -14,7 +14,8 @@ public:
     // 1 checked, 2 indeterminate.
     virtual int ComponentState(int component) = 0;
     virtual std::string CurrentDir() = 0;
-    virtual void EnterDir(const std::string& dir) = 0;
+    // False when the directory cannot be made the current one.
+    virtual bool EnterDir(const std::string& dir) = 0;
     // Unpacks an archive below the current directory: 1 every entry good,
     // 0 an entry failed, -2 missing or empty.
     virtual int ExtractAll(const std::string& archivePath) = 0;
@@ -42,5 +43,7 @@ enum ArchiveDirKind {
 bool ArchiveTarget(const ArchiveRow& row, const ArchiveDirs& dirs, ArchiveHost& host, std::string& target);
 
 // Unpacks every row whose condition holds; false when an archive had a
-// failed entry. The current directory is restored afterwards.
+// failed entry or its target could not be entered, each reported with
+// "ERROR al instalar el fichero %s". The current directory is restored
+// afterwards.
 bool ExtractResourceArchives(ArchiveHost& host, const ArchiveDirs& dirs);

@@ -58,7 +58,7 @@ public:
         GetCurrentDirectoryA(sizeof dir, dir);
         return dir;
     }
-    void EnterDir(const std::string& dir) override { SetCurrentDirectoryA(dir.c_str()); }
+    bool EnterDir(const std::string& dir) override { return SetCurrentDirectoryA(dir.c_str()) != FALSE; }
     int ExtractAll(const std::string& archivePath) override { return owner_.ExtractAll(archivePath.c_str()); }
 
 private:

@@ -19,10 +19,13 @@ public:
     }
     int ComponentState(int) override { return state; }
     std::string CurrentDir() override { return current; }
-    void EnterDir(const std::string& dir) override
+    bool EnterDir(const std::string& dir) override
     {
-        current = dir;
         calls.push_back("cd " + dir);
+        if (dir == unenterable)
+            return false;
+        current = dir;
+        return true;
     }
     int ExtractAll(const std::string& path) override
     {
@@ -31,6 +34,7 @@ public:
     }
     Strings calls;
     std::string current = "X:\\ANTES\\";
+    std::string unenterable;
     int state = 1;
     int result = 1;
 };
@@ -108,14 +112,30 @@ TEST(ResourceArchives, ConditionsAndResults)
     EXPECT_EQ(Strings({"cd C:\\DemoMB\\", "extract D:\\Resource.lzh", "cd X:\\ANTES\\"}),
               Unpack(conditional, checked, result));
 
-    // A missing archive (-2) is not a failure; a failed entry (0) is.
+    // A missing archive (-2) is silent and no failure; a failed entry (0) is
+    // reported by the archive's name, and the next rows still run.
     FakeArchiveHost missing;
     missing.result = -2;
-    Unpack(sLZH[0], missing, result);
+    EXPECT_EQ(Strings({"cd C:\\DemoMB\\", "extract D:\\Resource.lzh", "cd X:\\ANTES\\"}),
+              Unpack(sLZH[0], missing, result));
     EXPECT_TRUE(result);
     FakeArchiveHost failed;
     failed.result = 0;
-    Unpack(sLZH[0], failed, result);
+    EXPECT_EQ(Strings({"cd C:\\DemoMB\\", "extract D:\\Resource.lzh", "box i ERROR al instalar el fichero Resource.lzh",
+                       "cd X:\\ANTES\\"}),
+              Unpack(sLZH[0], failed, result));
+    EXPECT_FALSE(result);
+}
+
+TEST(ResourceArchives, TargetThatCannotBeEnteredUnpacksNothing)
+{
+    // Unpacked below whatever directory was current, the entries would land
+    // outside the installation.
+    FakeArchiveHost host;
+    host.unenterable = "C:\\DemoMB\\";
+    bool result = true;
+    EXPECT_EQ(Strings({"cd C:\\DemoMB\\", "box i ERROR al instalar el fichero Resource.lzh", "cd X:\\ANTES\\"}),
+              Unpack(sLZH[0], host, result));
     EXPECT_FALSE(result);
 }
 

@@ -84,8 +84,9 @@ unsigned CDecode::DecodeChar()
         if (badTable_)
             return 0;
         // Past the data the reader supplies zero bits, and zeros read as a
-        // block of one-symbol codes that never ends: a block whose header
-        // cannot fit in what is left of the data is damage.
+        // block of one-symbol codes that never ends (count 0) and consumes
+        // nothing: a block header that does not lie wholly within the data
+        // is damage. Too few bits for the shortest header is known at once.
         if (owner_->BitsLeft() < MinBlockHeaderBits) {
             ReportBadTable();
             return 0;
@@ -94,6 +95,8 @@ unsigned CDecode::DecodeChar()
         ReadLengths(NT, TBIT, 3);
         ReadCharLengths();
         ReadLengths(NP, PBIT, NoSpecial);
+        if (!badTable_ && owner_->BitsLeft() < 0)
+            ReportBadTable();
         if (badTable_) {
             blockSize_ = 0;
             return 0;

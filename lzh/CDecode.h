@@ -23,8 +23,11 @@ public:
     static const int TreeSize = 2 * NC - 1;  // 1019
     static const int MaxCodeLength = 16;
     static const int NoSpecial = -1;
-    // Symbol count, then the three codes in their shortest (one-symbol) form.
-    static const int MinBlockHeaderBits = 16 + 2 * TBIT + 2 * CBIT + 2 * PBIT;
+    // The shortest block header: the symbol count; a one-symbol code-length
+    // code (count 0 and the symbol); a character code whose 2^L lengths are
+    // all that one symbol, so only their count is sent; a one-symbol
+    // position code. 43 bits.
+    static const int MinBlockHeaderBits = 16 + 2 * TBIT + CBIT + 2 * PBIT;
 
     explicit CDecode(LzhArchive* owner);
 

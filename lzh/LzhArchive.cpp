@@ -112,6 +112,8 @@ int LzhArchive::ExtractAll(const char* archivePath)
         result = ExtractEntry(input);
     while (result == 1 && !input.AtEnd());
     input.Close();
+    input_ = nullptr;
+    name_ = nullptr;
     return result;
 }
 
@@ -170,7 +172,7 @@ bool LzhArchive::SkipToEntryEnd(long dataStart)
 {
     if (dataStart < 0 || !input_->usable)
         return false;
-    const uint64_t target = static_cast<uint64_t>(dataStart) + compressedSize_;
+    const uint64_t target = static_cast<uint64_t>(dataStart) + dataSize_;
     if (target > static_cast<uint64_t>(LONG_MAX))
         return false;
     return input_->Seek(static_cast<long>(target), StreamFile::FromStart);
@@ -290,6 +292,8 @@ bool LzhArchive::HeaderFitsFields() const
 
 LzhArchive::HeaderResult LzhArchive::ReadHeader()
 {
+    const long headerStart = input_->Tell();
+    entryDataEnd_ = -1;
     headerSize_ = static_cast<unsigned>(input_->GetByte()) & 0xFF;
     if (headerSize_ == 0)
         return HeaderFailed;
@@ -328,24 +332,39 @@ LzhArchive::HeaderResult LzhArchive::ReadHeader()
     storedCrc_ = Get16(header_ + headerSize_ - tail);
     name_ = reinterpret_cast<char*>(header_ + NameAt);
     name_[nameLength_] = '\0';
+    entryDataEnd_ = int64_t(headerStart) + 2 + headerSize_ + compressedSize_;
+    dataSize_ = compressedSize_;
+    if (header_[LevelAt] != 0)
+        return SkipExtendedHeaders();
     return HeaderGood;
 }
 
-bool LzhArchive::SkipExtendedHeaders()
+// Extended headers count towards the compressed size and come before the
+// data. Each ends with the size of the next one; 0 ends the chain. A header
+// holds at least its type byte and that size, and together they must fit in
+// the compressed size: otherwise the data's size would wrap round and no
+// bound on reading would hold.
+LzhArchive::HeaderResult LzhArchive::SkipExtendedHeaders()
 {
-    // Each extended header ends with the size of the next one; 0 ends the chain.
+    const uint32_t MinExtendedHeader = 3;
     uint32_t size = Get16(header_ + headerSize_ - 2);
     while (size != 0) {
-        compressedLeft_ -= size;
+        if (size < MinExtendedHeader || size > dataSize_)
+            return HeaderDamaged;
+        dataSize_ -= size;
         if (!input_->Seek(static_cast<long>(size) - 2, StreamFile::FromCurrent)) {
             ReportError("Can't read");
-            return false;
+            return HeaderDamaged;
         }
         unsigned low = static_cast<unsigned>(input_->GetByte()) & 0xFF;
         unsigned high = static_cast<unsigned>(input_->GetByte()) & 0xFF;
         size = low | high << 8;
     }
-    return true;
+    if (!input_->usable) {
+        ReportError("Can't read");
+        return HeaderDamaged;
+    }
+    return HeaderGood;
 }
 
 bool LzhArchive::PassOn(uint32_t n, bool writeOutput)
@@ -372,14 +391,7 @@ bool LzhArchive::DecodeEntry(bool writeOutput)
         return false;
     }
 
-    compressedLeft_ = compressedSize_;
-    if (header_[LevelAt] != 0 && !SkipExtendedHeaders())
-        return false;
-    if (!input_->usable) {
-        ReportError("Can't read");
-        return false;
-    }
-
+    compressedLeft_ = dataSize_;
     crc_ = 0;
     remaining_ = uncompressedSize_;
     const uint32_t total = uncompressedSize_;
@@ -388,11 +400,13 @@ bool LzhArchive::DecodeEntry(bool writeOutput)
     while (remaining_ > 0) {
         uint32_t n = remaining_ < TransferSize ? remaining_ : TransferSize;
         if (digit == '0') {
-            // A short read is the archive ending inside the entry.
-            if (input_->Read(transfer_, n) != n || !input_->usable) {
+            // Stored bytes come from the entry's own data, never from the
+            // entries after it; a short read is the archive ending inside it.
+            if (n > compressedLeft_ || input_->Read(transfer_, n) != n || !input_->usable) {
                 ReportError("Can't read");
                 return false;
             }
+            compressedLeft_ -= n;
         } else {
             decoder_->Decode(n, transfer_);
             if (!input_->usable || overrun_ > MaxOverrun) {

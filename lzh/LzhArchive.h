@@ -97,15 +97,25 @@ public:
         return 8 * int64_t(dataBytes_) - (8 * int64_t(fetched_) - bitCount_ - 32);
     }
 
+    // Reading stops this many bytes past the compressed data: the bit reader
+    // looks at most five bytes ahead, so more means the data is damaged.
+    static const uint32_t MaxOverrun = 16;
+
+    // The bounds an entry keeps to, for tests and the fuzz target: where its
+    // compressed data ends in the archive (the header's start, its 2 + H
+    // bytes and its compressed size), where the input stands, and how many
+    // zero bytes the bit reader has made up past the data. No byte of the
+    // file past the data's end is ever taken, and an entry that made up more
+    // than MaxOverrun bytes is stopped.
+    int64_t EntryDataEnd() const { return entryDataEnd_; }
+    int64_t InputPosition() const { return input_ ? input_->Tell() : -1; }
+    uint32_t MadeUpBytes() const { return overrun_; }
+
 protected:
     // The entry being unpacked; valid from its header to its end.
     const char* EntryName() const { return name_; }
 
 private:
-    // Reading stops this many bytes past the compressed data: the bit reader
-    // looks at most five bytes ahead, so more means the data is damaged.
-    static const uint32_t MaxOverrun = 16;
-
     unsigned NextCompressedByte()
     {
         ++fetched_;
@@ -124,7 +134,7 @@ private:
     bool DecodeEntry(bool writeOutput);
     bool SkipToEntryEnd(long dataStart);
     EntryInfo Info() const;
-    bool SkipExtendedHeaders();
+    HeaderResult SkipExtendedHeaders();
     bool PassOn(uint32_t n, bool writeOutput);
     void BuildCrcTable();
     void UpdateCrc(const uint8_t* p, uint32_t n);
@@ -155,6 +165,8 @@ private:
     unsigned headerSum_ = 0;
     uint16_t storedCrc_ = 0;
     uint32_t compressedSize_ = 0;
+    uint32_t dataSize_ = 0;  // the compressed size less the extended headers
+    int64_t entryDataEnd_ = -1;
     uint32_t uncompressedSize_ = 0;
     char* name_ = nullptr;
     unsigned nameLength_ = 0;

@@ -151,6 +151,89 @@ TEST_F(ArchiveTest, LevelOneSkipsExtendedHeaders)
     EXPECT_EQ("begin A.TXT " + std::to_string(18 + 12 + 5 + 24) + " 18", Described(reader.events)[0]);
 }
 
+// Extended headers count towards the compressed size: when they claim more
+// than it, the data's size would wrap round and every bound on reading with
+// it. Such a header is damaged, before anything is created or counted.
+TEST_F(ArchiveTest, ExtendedHeadersBeyondTheCompressedSize)
+{
+    struct Case {
+        const char* what;
+        std::vector<unsigned> sizes;
+        uint32_t compressedSize;
+    };
+    const Case cases[] = {
+        {"one 7-byte header in 2 bytes", {7}, 2},
+        {"7 + 5 in 11 bytes", {7, 5}, 11},
+        {"7 in 8 bytes, 5 more", {7, 5}, 8},
+        {"far above", {300, 4000}, 64},
+        {"a header of 2 bytes has no type", {2}, 64},
+        {"a header of 1 byte would step back", {1}, 64},
+    };
+    // The writer builds headers of 3 bytes at least: smaller first sizes are
+    // put into the base header afterwards.
+    auto build = [](const Entry& e, unsigned firstSize) {
+        Bytes bytes = BuildEntry(e);
+        const unsigned h = bytes[0];
+        if (firstSize < 3) {
+            bytes[h] = static_cast<uint8_t>(firstSize);
+            bytes[h + 1] = 0;
+            unsigned sum = 0;
+            for (unsigned i = 2; i < h + 2; i++)
+                sum += bytes[i];
+            bytes[1] = static_cast<uint8_t>(sum);
+        }
+        return Concat(bytes, BuildArchive({Stored()}));
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Entry e = PackedEntry("Z.BIN", "-lh5-", Bytes(64, 0), Bytes(1, 0));
+        e.level = 1;
+        e.size = 50000000;
+        for (unsigned size : c.sizes)
+            e.extended.push_back(ExtendedHeaderBody(size < 3 ? 3 : size));
+        e.overrideCompressedSize = true;
+        e.compressedSize = c.compressedSize;
+        reader.diagnostics.clear();
+        reader.events.clear();
+        reader.progressLimit = 2;
+        const Bytes archive = build(e, c.sizes.front());
+        EXPECT_EQ(0, Extract(archive));
+        EXPECT_EQ(Strings({"Error el el fichero lzh"}), reader.diagnostics);
+        EXPECT_TRUE(reader.events.empty());
+        EXPECT_TRUE(box_.OutFiles().empty());
+
+        RecordingArchive scan;
+        scan.progressLimit = 2;
+        EXPECT_EQ(4u, scan.ScanTotalSize(archive_.c_str()));  // only the good entry after it
+        RecordingArchive list;
+        list.progressLimit = 2;
+        EXPECT_EQ(0, list.ListAll(archive_.c_str(), false));
+        EXPECT_EQ(Strings({"Error el el fichero lzh"}), list.diagnostics);
+        EXPECT_EQ(0, list.ListAll(archive_.c_str(), true));
+    }
+
+    // The smallest extended header (3 bytes), and headers that use up the
+    // whole compressed size, are good.
+    Entry smallest = Stored("A.TXT", "");
+    smallest.level = 1;
+    smallest.extended = {ExtendedHeaderBody(3), ExtendedHeaderBody(7)};
+    reader.progressLimit = -1;
+    EXPECT_EQ(1, Extract(BuildArchive({smallest, Stored("B.TXT")})));
+    EXPECT_EQ("", Contents("A.TXT"));
+    EXPECT_EQ("hola", Contents("B.TXT"));
+}
+
+// A stored entry's bytes come from its own data: one whose stated size
+// exceeds its compressed size fails instead of reading the next entry.
+TEST_F(ArchiveTest, StoredEntryLargerThanItsData)
+{
+    Entry e = Stored("A.TXT", "hola");
+    e.size = 4 + 30;
+    EXPECT_EQ(0, Extract(BuildArchive({e, Stored("B.TXT", "0123456789012345678901234567890123456789")})));
+    EXPECT_EQ(Strings({"Can't read"}), reader.diagnostics);
+    EXPECT_EQ("", Contents("A.TXT"));
+}
+
 TEST_F(ArchiveTest, StampIsTheStoredTimeWithoutZoneConversion)
 {
     Entry e = Stored();

@@ -650,6 +650,53 @@ TEST(DecoderShortData, SpareBytesAfterTheStream)
     EXPECT_EQ(40000u, scan.ScanTotalSize(path.c_str()));
 }
 
+// ---- Shortest block headers ----
+
+class ShortestBlocks : public testing::TestWithParam<ShortBlockStream> {};
+
+TEST_P(ShortestBlocks, AreExtractedTestedAndSized)
+{
+    const ShortBlockStream& s = GetParam();
+    Sandbox box;
+    const std::string path = box.PutArchive(BuildArchive({s.entry}));
+    RecordingArchive archive;
+    EXPECT_EQ(1, archive.ExtractAll(path.c_str()));
+    EXPECT_TRUE(archive.diagnostics.empty()) << archive.diagnostics.front();
+    Bytes got;
+    ASSERT_TRUE(ReadFile(box.OutPath(s.entry.name), got));
+    EXPECT_TRUE(got == s.expected);
+    RecordingArchive list;
+    EXPECT_EQ(1, list.ListAll(path.c_str(), true));
+    RecordingArchive scan;
+    EXPECT_EQ(s.expected.size(), scan.ScanTotalSize(path.c_str()));
+    EXPECT_TRUE(scan.diagnostics.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Lzh, ShortestBlocks, testing::ValuesIn(ShortestBlockStreams()),
+                         [](const testing::TestParamInfo<ShortBlockStream>& info) { return info.param.label; });
+
+// What the shortest header rule stops: a header that needs bits the data
+// does not have, down to the made-up zeros past it, which would otherwise
+// read as a block that writes zeros up to the stated size.
+TEST(DecoderShortData, BlockHeaderPastTheData)
+{
+    Entry cut = ShortestBlockStreams().front().entry;  // 46 bits in 6 bytes
+    cut.packed.resize(5);                               // 40 bits: no header fits
+    Entry zeros = PackedEntry("ZEROS.BIN", "-lh5-", Bytes(6, 0), Bytes(1, 0));
+    zeros.size = 50000000;  // the zero header needs 52 bits, the data has 48
+    for (const Entry& entry : {cut, zeros}) {
+        SCOPED_TRACE(entry.name);
+        Sandbox box;
+        const std::string path = box.PutArchive(BuildArchive({entry}));
+        RecordingArchive archive;
+        EXPECT_EQ(0, ExtractCapped(archive, path));
+        EXPECT_EQ(std::vector<std::string>{BadTableText}, archive.diagnostics);
+        Bytes got;
+        ASSERT_TRUE(ReadFile(box.OutPath(entry.name), got));
+        EXPECT_TRUE(got.empty());
+    }
+}
+
 // An archive cut anywhere except right after an entry fails.
 TEST(DecoderShortData, TruncatedArchive)
 {

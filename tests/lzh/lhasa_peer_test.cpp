@@ -15,7 +15,7 @@ using namespace lzhtest;
 namespace {
 
 struct PeerCase {
-    const char* label;
+    std::string label;
     std::vector<Entry> entries;
     std::vector<Bytes> contents;
 };
@@ -69,6 +69,8 @@ std::vector<PeerCase> PeerCases()
     cases.push_back({"SingleSymbolCodes", {single}, {expected}});
     Entry single4 = Blocks("single.bin", {oneLiteral, longMatches, sameLiteral, oneClass}, "-lh4-", expected);
     cases.push_back({"SingleSymbolCodesLh4", {single4}, {expected}});
+    for (const ShortBlockStream& s : ShortestBlockStreams())
+        cases.push_back({s.label.c_str(), {s.entry}, {s.expected}});
     return cases;
 }
 

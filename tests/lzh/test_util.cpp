@@ -128,4 +128,56 @@ int RecordingArchive::Count(char kind) const
                                           [kind](const Event& e) { return e.kind == kind; }));
 }
 
+void PutShortestBlockHeader(BitWriter& out, uint32_t count, int L)
+{
+    out.Put(count, 16);
+    out.Put(0, TBIT);      // code-length code: one symbol,
+    out.Put(L + 2, TBIT);  // which stands for length L
+    out.Put(1u << L, CBIT);
+    out.Put(0, PBIT);      // position code: one symbol, 0
+    out.Put(0, PBIT);
+}
+
+namespace {
+
+// Blocks of literals with shortest headers: each inner vector is one block.
+ShortBlockStream ShortLiterals(const std::string& label, const std::string& method, int L,
+                               const std::vector<Bytes>& blocks, BitWriter out = BitWriter(),
+                               Bytes expected = Bytes())
+{
+    for (const Bytes& block : blocks) {
+        PutShortestBlockHeader(out, static_cast<uint32_t>(block.size()), L);
+        for (uint8_t b : block)
+            out.Put(b, L);
+        expected.insert(expected.end(), block.begin(), block.end());
+    }
+    return {label, PackedEntry(label + ".bin", method, out.Finish(), expected), expected};
+}
+
+}  // namespace
+
+std::vector<ShortBlockStream> ShortestBlockStreams()
+{
+    std::vector<ShortBlockStream> streams;
+    // 46 bits in 6 bytes; and the smallest valid stream, 44 bits.
+    streams.push_back(ShortLiterals("ThreeBytes", "-lh5-", 1, {{0, 1, 0}}));
+    streams.push_back(ShortLiterals("ThreeBytesLh4", "-lh4-", 1, {{0, 1, 0}}));
+    streams.push_back(ShortLiterals("OneByte", "-lh5-", 1, {{1}}));
+    const std::string title = "Demo Morvadin Brumaria";
+    streams.push_back(ShortLiterals("EightBitCode", "-lh5-", 8, {Bytes(title.begin(), title.end())}));
+    streams.push_back(ShortLiterals("OnlyShortBlocks", "-lh5-", 2, {{3, 2, 1, 0}, {0, 0}, {1, 3, 3}}));
+
+    // An ordinary block, then a last one with a shortest header and two
+    // literals: the last header starts with fewer than 52 bits left.
+    const Bytes text = TextBytes(3000, 31);
+    std::vector<Token> tokens = GreedyTokens(text);
+    BlockCodes codes = CodesFor(tokens);
+    BitWriter out;
+    PutBlockHeader(out, codes);
+    for (const Token& t : tokens)
+        PutToken(out, codes, t);
+    streams.push_back(ShortLiterals("ShortestLastBlock", "-lh5-", 1, {{1, 0}}, out, ExpandTokens(tokens)));
+    return streams;
+}
+
 }  // namespace lzhtest

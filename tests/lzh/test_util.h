@@ -5,6 +5,7 @@
 #include "LzhArchive.h"
 #include "LzhWriter.h"
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,24 @@ public:
 };
 
 struct RunawayEntry {};
+
+// Valid streams made of blocks with the shortest headers the format allows
+// (43 bits): one-symbol code-length and position codes, and a character code
+// of 2^L lengths that all use the one code-length symbol, so that no bit is
+// sent per length. Shared by the reader's tests and the peer test.
+struct ShortBlockStream {
+    std::string label;
+    Entry entry;
+    Bytes expected;
+};
+std::vector<ShortBlockStream> ShortestBlockStreams();
+inline void PrintTo(const ShortBlockStream& s, std::ostream* os)
+{
+    *os << s.label;
+}
+// A shortest block header whose character code gives the 2^L byte values
+// below 2^L an L-bit code each (the code of byte b is b itself).
+void PutShortestBlockHeader(BitWriter& out, uint32_t count, int L);
 
 // Fixed by the decoder for every damaged code table.
 extern const char* const BadTableText;

@@ -2,6 +2,13 @@
 // archive, sized, extracted and tested, and whatever it unpacked is removed
 // again before the next input.
 //
+// After every chunk of every entry the target checks the bounds the reader
+// keeps to: no byte of the file past the entry's compressed data is taken,
+// and no more than MaxOverrun zero bytes are made up past it, whatever sizes
+// the header declares. A valid stream may repeat one symbol for ever without
+// reading a bit (a block count of 0 and one-symbol codes), so a run over one
+// archive is cut short after ChunkLimit chunks.
+//
 // Layout, made once per process under the temporary directory:
 //   lzhfuzz-<n>/in.lzh   the input
 //   lzhfuzz-<n>/x/       the current directory while extracting
@@ -24,34 +31,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// A valid "-lh5-" stream may repeat one symbol for ever without reading a bit
-// (a block count of 0 and one-symbol codes), so the declared sizes, not the
-// input length, bound a run. Inputs whose possible headers declare more than
-// this in total are passed over.
-const uint64_t MaxDeclaredBytes = 1u << 20;
-
-// Offsets from the first byte of an entry: method, then the uncompressed size.
-const std::size_t MethodAt = 2;
-const std::size_t UncompressedSizeAt = 11;
-
-uint32_t Get32(const uint8_t* p)
-{
-    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
-// The size scan retries a bad header at the very next byte, so any offset can
-// start a header: add up what every offset carrying a decodable method declares.
-uint64_t DeclaredDecodedBytes(const uint8_t* data, std::size_t size)
-{
-    uint64_t total = 0;
-    for (std::size_t i = 0; i + UncompressedSizeAt + 4 <= size; i++) {
-        const uint8_t* m = data + i + MethodAt;
-        if (m[0] == '-' && m[1] == 'l' && m[2] == 'h' && (m[3] == '4' || m[3] == '5') && m[4] == '-')
-            total += Get32(data + i + UncompressedSizeAt);
-    }
-    return total;
-}
 
 [[noreturn]] void Fail(const std::string& what)
 {
@@ -125,23 +104,58 @@ private:
 // Diagnostics are formatted (that path takes entry names) and dropped.
 void Discard(void*, const char*) {}
 
+// 2 MiB of unpacked data per archive operation, in 8 KiB chunks.
+const int ChunkLimit = 256;
+struct EnoughChunks {};
+
+class GuardedArchive : public LzhArchive {
+public:
+    GuardedArchive() { SetDiagnosticSink(&Discard, nullptr); }
+
+    void OnProgress(const char*, uint32_t, uint32_t) override
+    {
+        if (InputPosition() > EntryDataEnd())
+            Fail("an entry read the archive at " + std::to_string(InputPosition()) + ", past its data's end at " +
+                 std::to_string(EntryDataEnd()));
+        if (MadeUpBytes() > MaxOverrun)
+            Fail("an entry ran " + std::to_string(MadeUpBytes()) + " bytes past its data");
+        if (++chunks_ > ChunkLimit)
+            throw EnoughChunks();
+    }
+
+    // Runs one operation; -3 when it was cut short.
+    template <typename Operation>
+    int64_t Run(Operation operation)
+    {
+        chunks_ = 0;
+        try {
+            return operation();
+        } catch (const EnoughChunks&) {
+            return -3;
+        }
+    }
+
+private:
+    int chunks_ = 0;
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (DeclaredDecodedBytes(data, size) > MaxDeclaredBytes)
-        return 0;
     static Sandbox sandbox;
     sandbox.WriteArchive(data, size);
-    const std::string path = sandbox.ArchivePath();
+    const std::string archivePath = sandbox.ArchivePath();
+    const char* path = archivePath.c_str();
 
-    LzhArchive archive;
-    archive.SetDiagnosticSink(&Discard, nullptr);
-    archive.ScanTotalSize(path.c_str());
-    const int extracted = archive.ExtractAll(path.c_str());
-    const int listed = archive.ListAll(path.c_str(), false);
-    const int tested = archive.ListAll(path.c_str(), true);
-    for (int result : { extracted, listed, tested }) {
+    GuardedArchive archive;
+    archive.Run([&] { return int64_t(archive.ScanTotalSize(path)); });
+    const int64_t extracted = archive.Run([&] { return int64_t(archive.ExtractAll(path)); });
+    const int64_t listed = archive.Run([&] { return int64_t(archive.ListAll(path, false)); });
+    const int64_t tested = archive.Run([&] { return int64_t(archive.ListAll(path, true)); });
+    for (int64_t result : { extracted, listed, tested }) {
+        if (result == -3)
+            continue;
         if (result != -2 && result != 0 && result != 1)
             Fail("unexpected result " + std::to_string(result));
         if ((result == -2) != (size == 0))

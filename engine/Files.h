@@ -22,6 +22,20 @@ bool StatusSize(const std::string& path, uint32_t& size);
 // "." and ".." included. False when the directory cannot be listed.
 bool ForEachEntry(const std::string& dir, const std::function<void(const std::string& name, bool isDir)>& visit);
 
+// Replacing a file's contents safely: the new text goes into a temporary
+// file in the same directory (so that it lies on the same drive), which takes
+// the old file's place only once it is complete.
+std::FILE* CreateTemporaryBeside(const std::string& path, std::string& tempPath);
+// Puts source in target's place, target existing or not; when that fails
+// target is as it was.
+bool PutInPlace(const std::string& source, const std::string& target);
+bool RemoveFile(const std::string& path);
+bool IsReadOnly(const std::string& path);
+
+// Windows 95 keeps files written through the profile functions in a cache:
+// this writes it back before such a file is read directly.
+void FlushProfileCache(const std::string& path);
+
 // Cause codes of a failed open, as the installer's messages show them.
 enum Cause : unsigned {
     NoError = 0,

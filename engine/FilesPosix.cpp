@@ -2,6 +2,8 @@
 #include "Files.h"
 
 #include <cerrno>
+#include <cstdlib>
+#include <unistd.h>
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -70,5 +72,40 @@ bool ForEachEntry(const std::string& dir, const std::function<void(const std::st
     ::closedir(listing);
     return true;
 }
+
+std::FILE* CreateTemporaryBeside(const std::string& path, std::string& tempPath)
+{
+    const std::string host = HostPath(path);
+    const std::string::size_type slash = host.rfind('/');
+    std::string name = (slash == std::string::npos ? std::string() : host.substr(0, slash + 1)) + "ZELXXXXXX";
+    const int fd = ::mkstemp(&name[0]);
+    if (fd < 0)
+        return nullptr;
+    tempPath = name;
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (!file) {
+        ::close(fd);
+        ::unlink(name.c_str());
+    }
+    return file;
+}
+
+bool PutInPlace(const std::string& source, const std::string& target)
+{
+    return std::rename(HostPath(source).c_str(), HostPath(target).c_str()) == 0;
+}
+
+bool RemoveFile(const std::string& path)
+{
+    return ::unlink(HostPath(path).c_str()) == 0;
+}
+
+bool IsReadOnly(const std::string& path)
+{
+    struct stat st;
+    return ::stat(HostPath(path).c_str(), &st) == 0 && (st.st_mode & 0222) == 0;
+}
+
+void FlushProfileCache(const std::string&) {}
 
 }  // namespace files

@@ -83,4 +83,71 @@ bool ForEachEntry(const std::string& dir, const std::function<void(const std::st
     return true;
 }
 
+namespace {
+
+std::string DirectoryOf(const std::string& path)
+{
+    const std::string::size_type slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+}
+
+// A new, empty file of its own name in the directory of path.
+bool TemporaryName(const std::string& path, std::string& name)
+{
+    char buffer[MAX_PATH];
+    if (GetTempFileNameA(DirectoryOf(path).c_str(), "ZEL", 0, buffer) == 0)
+        return false;
+    name = buffer;
+    return true;
+}
+
+}  // namespace
+
+std::FILE* CreateTemporaryBeside(const std::string& path, std::string& tempPath)
+{
+    if (!TemporaryName(path, tempPath))
+        return nullptr;
+    std::FILE* file = std::fopen(tempPath.c_str(), "wb");
+    if (!file)
+        DeleteFileA(tempPath.c_str());
+    return file;
+}
+
+// MoveFileExA cannot replace a file on Windows 95, and MoveFileA never
+// replaces one: the old file steps aside first and comes back if the new one
+// cannot take its place.
+bool PutInPlace(const std::string& source, const std::string& target)
+{
+    if (GetFileAttributesA(target.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return MoveFileA(source.c_str(), target.c_str()) != FALSE;
+    std::string aside;
+    if (!TemporaryName(target, aside))
+        return false;
+    DeleteFileA(aside.c_str());
+    if (!MoveFileA(target.c_str(), aside.c_str()))
+        return false;
+    if (!MoveFileA(source.c_str(), target.c_str())) {
+        MoveFileA(aside.c_str(), target.c_str());
+        return false;
+    }
+    DeleteFileA(aside.c_str());
+    return true;
+}
+
+bool RemoveFile(const std::string& path)
+{
+    return DeleteFileA(path.c_str()) != FALSE;
+}
+
+bool IsReadOnly(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+void FlushProfileCache(const std::string& path)
+{
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
+}
+
 }  // namespace files

@@ -75,6 +75,9 @@ bool ReadText(const std::string& path, std::string& text, bool& exists)
 {
     unsigned cause;
     text.clear();
+    // An entry another program has just written through the profile
+    // functions may still sit in Windows 95's cache.
+    files::FlushProfileCache(path);
     std::FILE* file = files::Open(path, "rb", cause);
     exists = file != nullptr;
     if (!file)
@@ -88,14 +91,23 @@ bool ReadText(const std::string& path, std::string& text, bool& exists)
     return ok;
 }
 
+// The file holds other programs' pending entries: it is replaced only by a
+// complete new text, never truncated and rewritten in place, so that a full
+// disk or a locked file cannot lose them. A read-only file is left alone.
 bool WriteText(const std::string& path, const std::string& text)
 {
-    unsigned cause;
-    std::FILE* file = files::Open(path, "wb", cause);
+    if (files::IsReadOnly(path))
+        return false;
+    std::string temp;
+    std::FILE* file = files::CreateTemporaryBeside(path, temp);
     if (!file)
         return false;
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    return std::fclose(file) == 0 && written;
+    bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    written = std::fclose(file) == 0 && written;
+    if (written && files::PutInPlace(temp, path))
+        return true;
+    files::RemoveFile(temp);
+    return false;
 }
 
 }  // namespace

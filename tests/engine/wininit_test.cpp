@@ -6,6 +6,15 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
+#include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <csignal>
+#include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -73,6 +82,125 @@ TEST(WinInit, FileEdits)
     EXPECT_EQ("[Rename]\r\nNUL=C:\\WINDOWS\\TEMP\\A.TMP\r\n", std::string(std::istreambuf_iterator<char>(in), {}));
     in.close();
     fs::remove(path);
+}
+
+std::string Slurp(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void Put(const fs::path& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::set<std::string> Names(const fs::path& dir)
+{
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+// Other programs' pending entries, many of them, in a directory of its own.
+// (Each test case has a directory of its own: they may run side by side.)
+struct PendingEntries {
+    PendingEntries() : dir(fs::current_path() / ("wininit_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name())))
+    {
+        fs::remove_all(dir);
+        fs::create_directory(dir);
+        for (int i = 0; i < 600; i++)
+            text += "NUL=C:\\WINDOWS\\TEMP\\PENDIENTE" + std::to_string(i) + ".TMP\r\n";
+        text = "[Rename]\r\n" + text + "NUL=C:\\WINDOWS\\Dexal.EXE\r\n";
+        Put(file, text);
+    }
+    ~PendingEntries()
+    {
+        std::error_code ec;
+        fs::permissions(file, fs::perms::owner_all, ec);
+        fs::remove_all(dir, ec);
+    }
+    const fs::path dir;
+    const fs::path file = dir / "WININIT.INI";
+    std::string text;
+};
+
+// The file is never truncated and rewritten in place: a new text that
+// cannot be written whole leaves the old one byte for byte, and nothing else
+// behind.
+TEST(WinInit, FailedEditsKeepTheFile)
+{
+    {
+        PendingEntries pending;
+        fs::permissions(pending.file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+#ifdef _WIN32
+        SetFileAttributesA(pending.file.string().c_str(), FILE_ATTRIBUTE_READONLY);
+#endif
+        EXPECT_FALSE(wininit::AppendEntryToFile(pending.file.string(), "Rename", "NUL", "C:\\OTRO.TMP"));
+        EXPECT_FALSE(wininit::RemoveEntryFromFile(pending.file.string(), "Rename", "NUL", "C:\\WINDOWS\\Dexal.EXE"));
+#ifdef _WIN32
+        SetFileAttributesA(pending.file.string().c_str(), FILE_ATTRIBUTE_NORMAL);
+#endif
+        EXPECT_TRUE(pending.text == Slurp(pending.file)) << "read-only";
+        EXPECT_EQ(std::set<std::string>{"WININIT.INI"}, Names(pending.dir));
+    }
+#ifndef _WIN32
+    // A write that fails part-way, as on a full disk: files may not grow
+    // past 4 KiB while the 20 KiB text is written.
+    {
+        PendingEntries pending;
+        ASSERT_GT(pending.text.size(), 16384u);
+        struct rlimit before;
+        ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &before));
+        struct rlimit small = before;
+        small.rlim_cur = 4096;
+        void (*previous)(int) = std::signal(SIGXFSZ, SIG_IGN);
+        ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &small));
+        const bool appended = wininit::AppendEntryToFile(pending.file.string(), "Rename", "NUL", "C:\\OTRO.TMP");
+        const bool removed =
+            wininit::RemoveEntryFromFile(pending.file.string(), "Rename", "NUL", "C:\\WINDOWS\\Dexal.EXE");
+        setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, previous);
+        EXPECT_FALSE(appended);
+        EXPECT_FALSE(removed);
+        EXPECT_TRUE(pending.text == Slurp(pending.file)) << "write failed part-way";
+        EXPECT_EQ(std::set<std::string>{"WININIT.INI"}, Names(pending.dir));
+    }
+#endif
+    // A file held open without sharing by another program.
+#ifdef _WIN32
+    {
+        PendingEntries pending;
+        HANDLE held = CreateFileA(pending.file.string().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, held);
+        EXPECT_FALSE(wininit::AppendEntryToFile(pending.file.string(), "Rename", "NUL", "C:\\OTRO.TMP"));
+        CloseHandle(held);
+        EXPECT_TRUE(pending.text == Slurp(pending.file)) << "locked";
+        EXPECT_EQ(std::set<std::string>{"WININIT.INI"}, Names(pending.dir));
+    }
+#endif
+}
+
+TEST(WinInit, EditsKeepEveryOtherEntry)
+{
+    PendingEntries pending;
+    const std::string file = pending.file.string();
+#ifdef _WIN32
+    // An entry written through the profile functions just before, which
+    // Windows 95 may still hold in its cache, is part of what is edited.
+    ASSERT_TRUE(WritePrivateProfileStringA("Otra", "CLAVE", "valor", file.c_str()));
+#else
+    Put(pending.file, pending.text + "[Otra]\r\nCLAVE=valor\r\n");
+#endif
+    EXPECT_TRUE(wininit::RemoveEntryFromFile(file, "Rename", "NUL", "C:\\WINDOWS\\DEXAL.EXE"));
+    EXPECT_TRUE(wininit::AppendEntryToFile(file, "Rename", "NUL", "C:\\WINDOWS\\TEMP\\NUEVO.TMP"));
+    std::string expected = pending.text;
+    const std::string removed = "NUL=C:\\WINDOWS\\Dexal.EXE";
+    expected.replace(expected.find(removed), removed.size(), "NUL=C:\\WINDOWS\\TEMP\\NUEVO.TMP");
+    expected += "[Otra]\r\nCLAVE=valor\r\n";
+    EXPECT_TRUE(expected == Slurp(pending.file));
+    EXPECT_EQ(std::set<std::string>{"WININIT.INI"}, Names(pending.dir));
 }
 
 }  // namespace

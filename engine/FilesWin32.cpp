@@ -88,14 +88,15 @@ namespace {
 std::string DirectoryOf(const std::string& path)
 {
     const std::string::size_type slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 // A new, empty file of its own name in the directory of path.
 bool TemporaryName(const std::string& path, std::string& name)
 {
     char buffer[MAX_PATH];
-    if (GetTempFileNameA(DirectoryOf(path).c_str(), "ZEL", 0, buffer) == 0)
+    const std::string dir = DirectoryOf(path);
+    if (GetTempFileNameA(dir.empty() ? "." : dir.c_str(), "ZEL", 0, buffer) == 0)
         return false;
     name = buffer;
     return true;
@@ -120,14 +121,22 @@ bool PutInPlace(const std::string& source, const std::string& target)
 {
     if (GetFileAttributesA(target.c_str()) == INVALID_FILE_ATTRIBUTES)
         return MoveFileA(source.c_str(), target.c_str()) != FALSE;
+    // The new file takes the old one's name as it is spelt on the disk.
+    std::string named = target;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(target.c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+        named = DirectoryOf(target) + found.cFileName;
+    }
     std::string aside;
     if (!TemporaryName(target, aside))
         return false;
     DeleteFileA(aside.c_str());
     if (!MoveFileA(target.c_str(), aside.c_str()))
         return false;
-    if (!MoveFileA(source.c_str(), target.c_str())) {
-        MoveFileA(aside.c_str(), target.c_str());
+    if (!MoveFileA(source.c_str(), named.c_str())) {
+        MoveFileA(aside.c_str(), named.c_str());
         return false;
     }
     DeleteFileA(aside.c_str());

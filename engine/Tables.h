@@ -24,7 +24,11 @@ struct ArchiveRow {
     int32_t dirKind;           // where it is unpacked: 1 source ... 6 fixedDir
 };
 
-extern ComponentRow ComponentTable[];
+// The rows of ComponentTable, known when the program is built so that what
+// holds one item per component (the installer's check boxes) is sized from
+// it; the table's definition must have exactly this many rows.
+const int ComponentRows = 1;
+extern ComponentRow ComponentTable[ComponentRows];
 extern const int ComponentCount;
 extern ArchiveRow sLZH[];
 extern const int sLZHCount;

@@ -151,7 +151,8 @@ bool InstallDialog::FindEarlierInstallation()
     case IDC_UNINSTALL: {
         char windows[256] = "";
         GetWindowsDirectoryA(windows, sizeof windows);
-        WinExec((std::string(windows) + Uninstaller).c_str(), SW_SHOW);
+        // Quoted like the game: the Windows directory may hold spaces.
+        WinExec(("\"" + std::string(windows) + Uninstaller + "\"").c_str(), SW_SHOW);
         End(IDCANCEL);
         return true;
     }

@@ -5,6 +5,7 @@
 #include "BackgroundDib.h"
 #include "Dialog.h"
 #include "LzhArchive.h"
+#include "Tables.h"
 
 #include <string>
 #include <windows.h>
@@ -91,7 +92,7 @@ private:
     BackgroundDib background_;
     HBITMAP prevDriveBitmap_ = nullptr;   // bitmap 131, button 1001
     HBITMAP nextDriveBitmap_ = nullptr;   // bitmap 130, button 1002
-    HWND componentBoxes_[1] = {};
+    HWND componentBoxes_[ComponentRows] = {};
     HWND buttons_[4] = {};
     int32_t TotalBytes = 0;
     int32_t DoneBytes = 0;

@@ -110,7 +110,7 @@ void InstallDialog::InstallUninstaller()
 
 void InstallDialog::RegisterInstallation()
 {
-    InstalledPath = std::string(1, static_cast<char>(64 + DriveNumber)) + ":\\" + ReadInstallDir() + "\\";
+    InstalledPath = DestinationRoot();
     registration::RegisterInstallation(WindowsDirectory(), InstalledPath);
 }
 

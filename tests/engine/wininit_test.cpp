@@ -182,6 +182,18 @@ TEST(WinInit, FailedEditsKeepTheFile)
 #endif
 }
 
+#ifdef _WIN32
+// The new text takes the old file's place under the name the disk has.
+TEST(WinInit, ReplacedFileKeepsItsName)
+{
+    PendingEntries pending;
+    fs::remove(pending.file);
+    Put(pending.dir / "wininit.ini", pending.text);
+    EXPECT_TRUE(wininit::AppendEntryToFile(pending.file.string(), "Rename", "NUL", "C:\\OTRO.TMP"));
+    EXPECT_EQ(std::set<std::string>{"wininit.ini"}, Names(pending.dir));
+}
+#endif
+
 TEST(WinInit, EditsKeepEveryOtherEntry)
 {
     PendingEntries pending;

@@ -392,6 +392,7 @@ bool LzhArchive::DecodeEntry(bool writeOutput)
     }
 
     compressedLeft_ = dataSize_;
+    overrun_ = 0;
     crc_ = 0;
     remaining_ = uncompressedSize_;
     const uint32_t total = uncompressedSize_;

@@ -148,8 +148,14 @@ std::string AppendEntry(const std::string& text, const std::string& section, con
 }
 
 std::string RemoveEntry(const std::string& text, const std::string& section, const std::string& key,
-                        const std::string& value)
+                        const std::vector<std::string>& values)
 {
+    auto listed = [&values](const std::string& value) {
+        for (const std::string& v : values)
+            if (SameText(value, v))
+                return true;
+        return false;
+    };
     std::vector<Line> lines = SplitLines(text);
     std::vector<Line> kept;
     std::string name;
@@ -160,7 +166,7 @@ std::string RemoveEntry(const std::string& text, const std::string& section, con
         } else if (inSection) {
             std::string::size_type equals = line.text.find('=');
             if (equals != std::string::npos && SameText(Trim(line.text.substr(0, equals)), key) &&
-                SameText(Trim(line.text.substr(equals + 1)), value))
+                listed(Trim(line.text.substr(equals + 1))))
                 continue;
         }
         kept.push_back(line);
@@ -179,7 +185,7 @@ bool AppendEntryToFile(const std::string& path, const std::string& section, cons
 }
 
 bool RemoveEntryFromFile(const std::string& path, const std::string& section, const std::string& key,
-                         const std::string& value)
+                         const std::vector<std::string>& values)
 {
     std::string text;
     bool exists;
@@ -187,7 +193,7 @@ bool RemoveEntryFromFile(const std::string& path, const std::string& section, co
         return false;
     if (!exists)
         return true;
-    const std::string edited = RemoveEntry(text, section, key, value);
+    const std::string edited = RemoveEntry(text, section, key, values);
     return edited == text || WriteText(path, edited);
 }
 

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace wininit {
 
@@ -15,10 +16,11 @@ namespace wininit {
 std::string AppendEntry(const std::string& text, const std::string& section, const std::string& key,
                         const std::string& value);
 
-// The text without the entries of [section] whose key and value match (names
-// and values compared without regard to case, spaces around them ignored).
+// The text without the entries of [section] whose key matches and whose
+// value is one of the values (names and values compared without regard to
+// case, spaces around them ignored).
 std::string RemoveEntry(const std::string& text, const std::string& section, const std::string& key,
-                        const std::string& value);
+                        const std::vector<std::string>& values);
 
 // The same on a file; a missing file reads as empty. Removing from a missing
 // file, or removing nothing, leaves the file alone. False when it cannot be
@@ -26,6 +28,6 @@ std::string RemoveEntry(const std::string& text, const std::string& section, con
 bool AppendEntryToFile(const std::string& path, const std::string& section, const std::string& key,
                        const std::string& value);
 bool RemoveEntryFromFile(const std::string& path, const std::string& section, const std::string& key,
-                         const std::string& value);
+                         const std::vector<std::string>& values);
 
 }  // namespace wininit

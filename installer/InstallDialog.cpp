@@ -123,12 +123,13 @@ BOOL InstallDialog::OnInitDialog()
 // reinstall. True when the installer is to end now.
 bool InstallDialog::FindEarlierInstallation()
 {
-    const std::string installed = registration::ReadMarker();
+    const std::string installed = registration::ReadMarker(&EarlierOwnedDir);
     // Only a value that names a directory on a drive is an installation.
     int driveNumber;
     std::string dir;
     if (!location::ParseInstalledPath(installed, dir, driveNumber)) {
         InstalledPath.clear();
+        EarlierOwnedDir = false;
         return false;
     }
     InstalledPath = installed;

@@ -107,6 +107,9 @@ private:
     static constexpr DWORD StepQuietMs = 10;
     std::string SourceDir;
     std::string InstalledPath;
+    // The earlier installation owned its directory; this one owns its own.
+    bool EarlierOwnedDir = false;
+    bool OwnsInstallDir = false;
     int32_t DriveNumber = 2;
     int32_t FreeKb = 0;
     int32_t RequiredBytes = 0;

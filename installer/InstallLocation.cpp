@@ -3,8 +3,10 @@
 #include "Formats.h"
 #include "InstallDialog.h"
 #include "Location.h"
+#include "PathNames.h"
 #include "resource.h"
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -21,6 +23,21 @@ int CurrentDriveNumber()
     if (letter >= 'a' && letter <= 'z')
         letter = static_cast<char>(letter - 'a' + 'A');
     return letter - 64;
+}
+
+// Nothing but "." and ".." in it.
+bool CurrentDirectoryIsEmpty()
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA("*.*", &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return true;
+    bool empty = true;
+    do
+        empty = std::strcmp(found.cFileName, ".") == 0 || std::strcmp(found.cFileName, "..") == 0;
+    while (empty && FindNextFileA(search, &found));
+    FindClose(search);
+    return empty;
 }
 
 bool Eligible(UINT type)
@@ -78,7 +95,8 @@ void InstallDialog::DrawFreeSpace(HDC dc)
 
 // Enters or creates each directory of the path in turn, below the drive's
 // root. On failure the directories created here are removed again and the
-// drive's current directory is its root.
+// drive's current directory is its root. On success it is known whether the
+// installation owns the directory (see registration::OwnedValue).
 bool InstallDialog::ValidateAndCreateDirectory(std::string path, char letter)
 {
     std::vector<std::string> components;
@@ -110,8 +128,11 @@ bool InstallDialog::ValidateAndCreateDirectory(std::string path, char letter)
         }
         created.push_back(true);
     }
-    if (!failed)
+    if (!failed) {
+        OwnsInstallDir = created.back() || CurrentDirectoryIsEmpty() ||
+                         (EarlierOwnedDir && paths::SameDirectory(InstalledPath, drive + ":\\" + path));
         return true;
+    }
     for (std::size_t i = created.size(); i-- > 0;) {
         SetCurrentDirectoryA((drive + ":..").c_str());
         if (created[i])

@@ -7,6 +7,8 @@
 #include "Registration.h"
 #include "WinInit.h"
 
+#include <vector>
+
 namespace {
 
 const char* const UninstallerFile = "Dexal.EXE";
@@ -102,16 +104,23 @@ void InstallDialog::InstallUninstaller()
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;
     GetVersionExA(&version);
-    // Only the uninstaller's own entry goes: others, NUL entries included,
-    // belong to other programs.
-    if (version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS)
-        wininit::RemoveEntryFromFile(windows + "\\WININIT.INI", "Rename", "NUL", target);
+    // Only the uninstaller's own entry goes, in its long or its short form
+    // (the uninstaller writes the short one): other entries, NUL ones
+    // included, belong to other programs.
+    if (version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
+        char shortPath[MAX_PATH] = "";
+        std::vector<std::string> forms = {target};
+        const DWORD length = GetShortPathNameA(target.c_str(), shortPath, sizeof shortPath);
+        if (length > 0 && length < sizeof shortPath)
+            forms.push_back(shortPath);
+        wininit::RemoveEntryFromFile(windows + "\\WININIT.INI", "Rename", "NUL", forms);
+    }
 }
 
 void InstallDialog::RegisterInstallation()
 {
     InstalledPath = DestinationRoot();
-    registration::RegisterInstallation(WindowsDirectory(), InstalledPath);
+    registration::RegisterInstallation(WindowsDirectory(), InstalledPath, OwnsInstallDir);
 }
 
 void InstallDialog::FinishInstall(bool restart)

@@ -9,6 +9,7 @@ namespace registration {
 const char* const MarkerKey = "Software\\Quelvar Multimedia\\Instalar\\Demo Morvadin Brumaria";
 const char* const MarkerValue = "Instalado";
 const char* const UninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Demo Morvadin Brumaria";
+const char* const OwnedValue = "DirectorioPropio";
 
 namespace {
 
@@ -32,9 +33,10 @@ void WriteStrings(HKEY root, const char* keyName, std::initializer_list<Value> v
 
 }  // namespace
 
-std::string ReadMarker()
+std::string ReadMarker(bool* owned)
 {
     char installed[256] = "";
+    DWORD ownedFlag = 0;
     HKEY key;
     if (RegCreateKeyA(HKEY_CURRENT_USER, MarkerKey, &key) == ERROR_SUCCESS) {
         // The value's type is not looked at; whatever it holds is text here.
@@ -43,16 +45,37 @@ std::string ReadMarker()
             ERROR_SUCCESS)
             installed[0] = '\0';
         installed[sizeof installed - 1] = '\0';
+        DWORD type = 0;
+        size = sizeof ownedFlag;
+        if (RegQueryValueExA(key, OwnedValue, nullptr, &type, reinterpret_cast<BYTE*>(&ownedFlag), &size) !=
+                ERROR_SUCCESS ||
+            type != REG_DWORD || size != sizeof ownedFlag)
+            ownedFlag = 0;
         RegCloseKey(key);
     }
+    if (owned)
+        *owned = ownedFlag == 1;
     return installed;
 }
 
-void RegisterInstallation(const std::string& windowsDir, const std::string& installedPath)
+void RegisterInstallation(const std::string& windowsDir, const std::string& installedPath, bool owned)
 {
     WriteStrings(HKEY_LOCAL_MACHINE, UninstallKey,
                  {{"DisplayName", "Demo Morvadin Brumaria"}, {"UninstallString", windowsDir + "\\Dexal.EXE"}});
-    WriteStrings(HKEY_CURRENT_USER, MarkerKey, {{MarkerValue, installedPath}});
+    HKEY key;
+    if (RegCreateKeyA(HKEY_CURRENT_USER, MarkerKey, &key) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, MarkerValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(installedPath.c_str()),
+                   static_cast<DWORD>(installedPath.size() + 1));
+    const DWORD ownedFlag = owned ? 1 : 0;
+    RegSetValueExA(key, OwnedValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&ownedFlag), sizeof ownedFlag);
+    RegCloseKey(key);
+}
+
+void DeleteKeys()
+{
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
+    RegDeleteKeyA(HKEY_CURRENT_USER, MarkerKey);
 }
 
 }  // namespace registration

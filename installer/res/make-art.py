@@ -5,39 +5,11 @@ PrevDrive.bmp (bitmap 131) and NextDrive.bmp (bitmap 130), each 16 x 48 with
 three 16 x 16 states stacked from the top: normal, focused, pressed.
 Deterministic: run it again and the files come out byte for byte the same."""
 import os
-import struct
+import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-
-# The standard 16-colour VGA palette, (r, g, b).
-VGA = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128),
-       (0, 128, 128), (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0),
-       (255, 255, 0), (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255)]
-BLACK, DARKRED, DARKYELLOW, NAVY, PURPLE, SILVER, GREY, YELLOW, WHITE = 0, 1, 3, 4, 5, 7, 8, 11, 15
-
-
-def palette_bytes():
-    return b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in VGA)
-
-
-def rows_4bpp(pixels, width):
-    """Bottom-up rows of 4-bit pixels padded to 4 bytes."""
-    stride = ((width * 4 + 31) // 32) * 4
-    out = b""
-    for row in reversed(pixels):
-        packed = bytes((row[x] << 4) | (row[x + 1] if x + 1 < width else 0) for x in range(0, width, 2))
-        out += packed + b"\0" * (stride - len(packed))
-    return out
-
-
-def bmp_4bpp(pixels):
-    width, height = len(pixels[0]), len(pixels)
-    data = rows_4bpp(pixels, width)
-    offset = 14 + 40 + 64
-    return (b"BM" + struct.pack("<IHHI", offset + len(data), 0, 0, offset) +
-            struct.pack("<IiiHHIIiiII", 40, width, height, 1, 4, 0, len(data), 0, 0, 16, 0) +
-            palette_bytes() + data)
-
+sys.path.insert(0, os.path.join(HERE, "..", "..", "tools", "art"))
+from vga16 import BLACK, DARKYELLOW, GREY, NAVY, PURPLE, SILVER, WHITE, YELLOW, bmp_4bpp, ico  # noqa: E402
 
 def button(arrow_left, state):
     """One 16 x 16 arrow button; state 0 normal, 1 focused, 2 pressed."""
@@ -85,21 +57,6 @@ def icon_image(size):
             if 11 * s <= x < 14 * s and 15 * s <= y < 18 * s:
                 p[y][x] = YELLOW
     return p
-
-
-def ico(images):
-    header = struct.pack("<HHH", 0, 1, len(images))
-    bodies = b""
-    entries = b""
-    offset = 6 + 16 * len(images)
-    for pixels in images:
-        size = len(pixels)
-        mask_stride = ((size + 31) // 32) * 4
-        body = (struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, 4, 0, 0, 0, 0, 16, 0) +
-                palette_bytes() + rows_4bpp(pixels, size) + b"\0" * (mask_stride * size))
-        entries += struct.pack("<BBBBHHII", size, size, 16, 0, 1, 4, len(body), offset + len(bodies))
-        bodies += body
-    return header + entries + bodies
 
 
 def main():

@@ -45,7 +45,17 @@ TEST(WinInit, RemoveOnlyTheMatchingEntry)
         {"empty file", "", ""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(c.after, wininit::RemoveEntry(c.before, "Rename", "NUL", "C:\\WINDOWS\\Dexal.EXE")) << c.what;
+        EXPECT_EQ(c.after, wininit::RemoveEntry(c.before, "Rename", "NUL", {"C:\\WINDOWS\\Dexal.EXE"})) << c.what;
+}
+
+// The uninstaller's own entry in its long and its short form.
+TEST(WinInit, RemoveAnyOfSeveralValues)
+{
+    const std::string text = "[Rename]\r\nNUL=C:\\MIS JUEGOS\\Dexal.EXE\r\nNUL=C:\\MISJUE~1\\DEXAL.EXE\r\n"
+                             "NUL=C:\\OTRO.TMP\r\n";
+    EXPECT_EQ("[Rename]\r\nNUL=C:\\OTRO.TMP\r\n",
+              wininit::RemoveEntry(text, "Rename", "NUL", {"C:\\Mis Juegos\\Dexal.EXE", "C:\\MISJUE~1\\DEXAL.EXE"}));
+    EXPECT_EQ(text, wininit::RemoveEntry(text, "Rename", "NUL", {}));
 }
 
 TEST(WinInit, AppendAtTheEndOfTheSection)
@@ -73,11 +83,11 @@ TEST(WinInit, FileEdits)
     fs::remove(path);
     const std::string file = path.string();
     // Removing from a missing file creates nothing.
-    EXPECT_TRUE(wininit::RemoveEntryFromFile(file, "Rename", "NUL", "C:\\WINDOWS\\Dexal.EXE"));
+    EXPECT_TRUE(wininit::RemoveEntryFromFile(file, "Rename", "NUL", {"C:\\WINDOWS\\Dexal.EXE"}));
     EXPECT_FALSE(fs::exists(path));
     EXPECT_TRUE(wininit::AppendEntryToFile(file, "Rename", "NUL", "C:\\WINDOWS\\TEMP\\A.TMP"));
     EXPECT_TRUE(wininit::AppendEntryToFile(file, "Rename", "NUL", "C:\\WINDOWS\\Dexal.EXE"));
-    EXPECT_TRUE(wininit::RemoveEntryFromFile(file, "Rename", "NUL", "C:\\WINDOWS\\DEXAL.EXE"));
+    EXPECT_TRUE(wininit::RemoveEntryFromFile(file, "Rename", "NUL", {"C:\\WINDOWS\\DEXAL.EXE"}));
     std::ifstream in(path, std::ios::binary);
     EXPECT_EQ("[Rename]\r\nNUL=C:\\WINDOWS\\TEMP\\A.TMP\r\n", std::string(std::istreambuf_iterator<char>(in), {}));
     in.close();
@@ -138,7 +148,7 @@ TEST(WinInit, FailedEditsKeepTheFile)
         SetFileAttributesA(pending.file.string().c_str(), FILE_ATTRIBUTE_READONLY);
 #endif
         EXPECT_FALSE(wininit::AppendEntryToFile(pending.file.string(), "Rename", "NUL", "C:\\OTRO.TMP"));
-        EXPECT_FALSE(wininit::RemoveEntryFromFile(pending.file.string(), "Rename", "NUL", "C:\\WINDOWS\\Dexal.EXE"));
+        EXPECT_FALSE(wininit::RemoveEntryFromFile(pending.file.string(), "Rename", "NUL", {"C:\\WINDOWS\\Dexal.EXE"}));
 #ifdef _WIN32
         SetFileAttributesA(pending.file.string().c_str(), FILE_ATTRIBUTE_NORMAL);
 #endif
@@ -159,7 +169,7 @@ TEST(WinInit, FailedEditsKeepTheFile)
         ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &small));
         const bool appended = wininit::AppendEntryToFile(pending.file.string(), "Rename", "NUL", "C:\\OTRO.TMP");
         const bool removed =
-            wininit::RemoveEntryFromFile(pending.file.string(), "Rename", "NUL", "C:\\WINDOWS\\Dexal.EXE");
+            wininit::RemoveEntryFromFile(pending.file.string(), "Rename", "NUL", {"C:\\WINDOWS\\Dexal.EXE"});
         setrlimit(RLIMIT_FSIZE, &before);
         std::signal(SIGXFSZ, previous);
         EXPECT_FALSE(appended);
@@ -205,7 +215,7 @@ TEST(WinInit, EditsKeepEveryOtherEntry)
 #else
     Put(pending.file, pending.text + "[Otra]\r\nCLAVE=valor\r\n");
 #endif
-    EXPECT_TRUE(wininit::RemoveEntryFromFile(file, "Rename", "NUL", "C:\\WINDOWS\\DEXAL.EXE"));
+    EXPECT_TRUE(wininit::RemoveEntryFromFile(file, "Rename", "NUL", {"C:\\WINDOWS\\DEXAL.EXE"}));
     EXPECT_TRUE(wininit::AppendEntryToFile(file, "Rename", "NUL", "C:\\WINDOWS\\TEMP\\NUEVO.TMP"));
     std::string expected = pending.text;
     const std::string removed = "NUL=C:\\WINDOWS\\Dexal.EXE";

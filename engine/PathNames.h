@@ -1,0 +1,19 @@
+// Directory paths compared as Windows would resolve them.
+#pragma once
+
+#include <string>
+
+namespace paths {
+
+// The path in a form fit for comparing: "X:\A\B" with the drive letter and
+// every component upper-cased, "." and ".." resolved, doubled separators
+// collapsed, trailing dots and spaces of a component dropped (Windows drops
+// them too). False unless the text is a drive letter, ":\" and a path; a
+// component made only of dots and spaces other than "." and "..", or holding
+// a drive, stream or wildcard character, is refused. The root gives "X:".
+bool FullPath(const std::string& text, std::string& full);
+
+// True when both name the same directory by FullPath.
+bool SameDirectory(const std::string& a, const std::string& b);
+
+}  // namespace paths

@@ -1,0 +1,48 @@
+"""16-colour pictures as Windows 95 shows them: the VGA palette, 4-bit
+bitmaps and icons. The art scripts of the programs draw with it; their output
+is deterministic, byte for byte."""
+import struct
+
+# The standard 16-colour VGA palette, (r, g, b).
+VGA = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128),
+       (0, 128, 128), (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0),
+       (255, 255, 0), (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255)]
+BLACK, DARKRED, DARKGREEN, DARKYELLOW, NAVY, PURPLE, TEAL, SILVER, GREY, RED, GREEN, YELLOW, BLUE, MAGENTA, CYAN, WHITE = range(16)
+
+
+def palette_bytes():
+    return b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in VGA)
+
+
+def rows_4bpp(pixels, width):
+    """Bottom-up rows of 4-bit pixels padded to 4 bytes."""
+    stride = ((width * 4 + 31) // 32) * 4
+    out = b""
+    for row in reversed(pixels):
+        packed = bytes((row[x] << 4) | (row[x + 1] if x + 1 < width else 0) for x in range(0, width, 2))
+        out += packed + b"\0" * (stride - len(packed))
+    return out
+
+
+def bmp_4bpp(pixels):
+    width, height = len(pixels[0]), len(pixels)
+    data = rows_4bpp(pixels, width)
+    offset = 14 + 40 + 64
+    return (b"BM" + struct.pack("<IHHI", offset + len(data), 0, 0, offset) +
+            struct.pack("<IiiHHIIiiII", 40, width, height, 1, 4, 0, len(data), 0, 0, 16, 0) +
+            palette_bytes() + data)
+
+
+def ico(images):
+    header = struct.pack("<HHH", 0, 1, len(images))
+    bodies = b""
+    entries = b""
+    offset = 6 + 16 * len(images)
+    for pixels in images:
+        size = len(pixels)
+        mask_stride = ((size + 31) // 32) * 4
+        body = (struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, 4, 0, 0, 0, 0, 16, 0) +
+                palette_bytes() + rows_4bpp(pixels, size) + b"\0" * (mask_stride * size))
+        entries += struct.pack("<BBBBHHII", size, size, 16, 0, 1, 4, len(body), offset + len(bodies))
+        bodies += body
+    return header + entries + bodies

@@ -1,0 +1,151 @@
+// Dexal, the uninstaller: a program without a window of its own. It takes no
+// arguments and always ends with exit code 0.
+#include "DeleteTree.h"
+#include "ProgmanDde.h"
+#include "Registration.h"
+#include "Uninstall.h"
+#include "WinInit.h"
+
+#include <windows.h>
+
+#include <memory>
+
+namespace {
+
+const char* const Caption = "Desinstalar Demo Morvadin Brumaria";
+const char* const GroupName = "Demo Morvadin Brumaria";
+
+std::string WithoutBackslash(std::string dir)
+{
+    while (dir.size() > 3 && dir.back() == '\\')
+        dir.pop_back();
+    return dir;
+}
+
+std::string WindowsDirectory()
+{
+    char dir[256] = "";
+    GetWindowsDirectoryA(dir, sizeof dir);
+    return dir;
+}
+
+std::string SystemDirectory()
+{
+    char dir[256] = "";
+    GetSystemDirectoryA(dir, sizeof dir);
+    return dir;
+}
+
+class Win32TreeOps : public TreeOps {
+public:
+    bool ForEachEntry(const std::string& pattern,
+                      const std::function<bool(const std::string&, bool)>& visit) override
+    {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE)
+            return false;
+        while (visit(found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) &&
+               FindNextFileA(search, &found)) {
+        }
+        FindClose(search);
+        return true;
+    }
+    bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != FALSE; }
+    bool RemoveDir(const std::string& path) override { return RemoveDirectoryA(path.c_str()) != FALSE; }
+};
+
+class Win32UninstallHost : public UninstallHost {
+public:
+    std::string InstalledDir() override { return registration::ReadMarker(&owned_); }
+    bool OwnsInstalledDir() override { return owned_; }
+
+    bool Confirm() override
+    {
+        return MessageBoxA(nullptr, "¿Está seguro de que desea desinstalar Demo Morvadin Brumaria?", Caption,
+                           MB_YESNO | MB_ICONQUESTION) == IDYES;
+    }
+
+    Look LookInto(const std::string& dir) override
+    {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((dir + "*.*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            FindClose(search);
+            return HasEntries;
+        }
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Missing : Unreadable;
+    }
+
+    bool DeleteTree(const std::string& dir) override
+    {
+        Win32TreeOps ops;
+        return ::DeleteTree(ops, dir);
+    }
+
+    std::vector<std::string> Forms(const std::string& dir) override
+    {
+        std::vector<std::string> forms = {dir};
+        char shortPath[MAX_PATH];
+        const DWORD length = GetShortPathNameA(dir.c_str(), shortPath, sizeof shortPath);
+        if (length > 0 && length < sizeof shortPath)
+            forms.push_back(shortPath);
+        return forms;
+    }
+
+    std::vector<std::string> ProtectedDirs() override { return {WindowsDirectory(), SystemDirectory()}; }
+
+    // The conversation stays open until the program ends.
+    void RemoveProgramGroup() override
+    {
+        dde_.reset(new ProgmanDde);
+        dde_->ShowProgramManager();
+        dde_->ShowGroup(GroupName, 5);
+        dde_->DeleteGroup(GroupName);
+    }
+
+    // Windows 95 carries out WININIT.INI before long file names exist and
+    // passes over entries with long names: the entry names the short form.
+    // Appended, so that another program's pending NUL entry stays.
+    void ScheduleSelfDeletion() override
+    {
+        const std::string windows = WithoutBackslash(WindowsDirectory());
+        const std::string self = windows + "\\Dexal.EXE";
+        OSVERSIONINFOA version = {};
+        version.dwOSVersionInfoSize = sizeof version;
+        GetVersionExA(&version);
+        if (version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
+            const std::vector<std::string> forms = Forms(self);
+            wininit::AppendEntryToFile(windows + "\\WININIT.INI", "Rename", "NUL", forms.back());
+        } else if (version.dwPlatformId == VER_PLATFORM_WIN32_NT) {
+            MoveFileExA(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        }
+    }
+
+    void DeleteKeys() override { registration::DeleteKeys(); }
+
+    void ShowOutcome(bool success) override
+    {
+        if (success)
+            MessageBoxA(nullptr, "Demo Morvadin Brumaria se ha desinstalado correctamente.", Caption,
+                        MB_OK | MB_ICONINFORMATION);
+        else
+            MessageBoxA(nullptr,
+                        "Se produjo un error en la desinstalación.\nPuede que no se hayan borrado todos los ficheros.",
+                        Caption, MB_OK | MB_ICONEXCLAMATION);
+    }
+
+private:
+    bool owned_ = false;
+    std::unique_ptr<ProgmanDde> dde_;
+};
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    Win32UninstallHost host;
+    RunUninstall(host);
+    return 0;
+}

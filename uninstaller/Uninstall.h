@@ -1,0 +1,41 @@
+// The uninstaller's run, in its order: ask, delete the installation
+// directory, remove the program group, schedule the deletion of its own
+// file, delete the registry keys, tell the outcome.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class UninstallHost {
+public:
+    virtual ~UninstallHost() = default;
+
+    // "Instalado" (empty when there is none) and whether the installation
+    // owns that directory, as the installer recorded beside it.
+    virtual std::string InstalledDir() = 0;
+    virtual bool OwnsInstalledDir() = 0;
+    // The question; true when the answer is yes.
+    virtual bool Confirm() = 0;
+
+    enum Look { HasEntries, Missing, Unreadable };
+    // Searches dir + "*.*": Missing only for "file not found" and "path not
+    // found"; a drive not ready or access denied is Unreadable.
+    virtual Look LookInto(const std::string& dir) = 0;
+    virtual bool DeleteTree(const std::string& dir) = 0;
+    // The forms by which a directory may be named (as given, and its short
+    // form when it exists).
+    virtual std::vector<std::string> Forms(const std::string& dir) = 0;
+    // The Windows and System directories, never to be deleted.
+    virtual std::vector<std::string> ProtectedDirs() = 0;
+
+    virtual void RemoveProgramGroup() = 0;
+    virtual void ScheduleSelfDeletion() = 0;
+    virtual void DeleteKeys() = 0;
+    virtual void ShowOutcome(bool success) = 0;
+};
+
+// Runs the uninstallation; false when the user said no (nothing changed).
+bool RunUninstall(UninstallHost& host);
+
+// The directory deletion alone: true when the directory is gone.
+bool RemoveInstalledDir(UninstallHost& host, const std::string& dir);

@@ -47,7 +47,7 @@ protected:
 
 TEST_F(RegistrationTest, ValuesWithTheirTypesAndSizes)
 {
-    registration::RegisterInstallation("C:\\WINDOWS", "D:\\Juegos\\DemoMB\\");
+    registration::RegisterInstallation("C:\\WINDOWS", "D:\\Juegos\\DemoMB\\", true);
     Value value;
     ASSERT_TRUE(Query(HKEY_LOCAL_MACHINE, registration::UninstallKey, "DisplayName", value));
     EXPECT_EQ(DWORD(REG_SZ), value.type);
@@ -58,7 +58,51 @@ TEST_F(RegistrationTest, ValuesWithTheirTypesAndSizes)
     ASSERT_TRUE(Query(HKEY_CURRENT_USER, registration::MarkerKey, "Instalado", value));
     EXPECT_EQ(DWORD(REG_SZ), value.type);
     EXPECT_EQ(std::string("D:\\Juegos\\DemoMB\\\0", 18), value.data);
-    EXPECT_EQ("D:\\Juegos\\DemoMB\\", registration::ReadMarker());
+    ASSERT_TRUE(Query(HKEY_CURRENT_USER, registration::MarkerKey, "DirectorioPropio", value));
+    EXPECT_EQ(DWORD(REG_DWORD), value.type);
+    EXPECT_EQ(std::string("\1\0\0\0", 4), value.data);
+    bool owned = false;
+    EXPECT_EQ("D:\\Juegos\\DemoMB\\", registration::ReadMarker(&owned));
+    EXPECT_TRUE(owned);
+
+    registration::RegisterInstallation("C:\\WINDOWS", "D:\\Juegos\\", false);
+    EXPECT_EQ("D:\\Juegos\\", registration::ReadMarker(&owned));
+    EXPECT_FALSE(owned);
+
+    registration::DeleteKeys();
+    HKEY key;
+    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, registration::UninstallKey, 0, KEY_READ, &key));
+    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, registration::MarkerKey, 0, KEY_READ, &key));
+}
+
+// Only a REG_DWORD of 1 says the installation owns its directory: an
+// installation registered without it, or with anything else, does not.
+TEST_F(RegistrationTest, OwnershipReadBack)
+{
+    SetMarker(REG_SZ, std::string("C:\\DemoMB\\") + '\0');
+    bool owned = true;
+    EXPECT_EQ("C:\\DemoMB\\", registration::ReadMarker(&owned));
+    EXPECT_FALSE(owned);
+    const struct {
+        DWORD type;
+        std::string data;
+        bool owned;
+    } cases[] = {
+        {REG_DWORD, std::string("\1\0\0\0", 4), true},
+        {REG_DWORD, std::string("\2\0\0\0", 4), false},
+        {REG_DWORD, std::string("\0\0\0\0", 4), false},
+        {REG_SZ, std::string("1\0", 2), false},
+        {REG_BINARY, std::string("\1\0\0\0\0\0\0\0", 8), false},
+    };
+    for (const auto& c : cases) {
+        HKEY key;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, registration::MarkerKey, &key));
+        RegSetValueExA(key, registration::OwnedValue, 0, c.type, reinterpret_cast<const BYTE*>(c.data.data()),
+                       static_cast<DWORD>(c.data.size()));
+        RegCloseKey(key);
+        registration::ReadMarker(&owned);
+        EXPECT_EQ(c.owned, owned) << c.type << " " << c.data.size();
+    }
 }
 
 TEST_F(RegistrationTest, MarkerReadBack)

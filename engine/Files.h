@@ -32,6 +32,11 @@ bool PutInPlace(const std::string& source, const std::string& target);
 bool RemoveFile(const std::string& path);
 bool IsReadOnly(const std::string& path);
 
+// The Windows and System directories as Windows gives them (256-byte
+// buffers, no "\" added); empty on the host build.
+std::string WindowsDirectory();
+std::string SystemDirectory();
+
 // Windows 95 keeps files written through the profile functions in a cache:
 // this writes it back before such a file is read directly.
 void FlushProfileCache(const std::string& path);

@@ -106,6 +106,16 @@ bool IsReadOnly(const std::string& path)
     return ::stat(HostPath(path).c_str(), &st) == 0 && (st.st_mode & 0222) == 0;
 }
 
+std::string WindowsDirectory()
+{
+    return std::string();
+}
+
+std::string SystemDirectory()
+{
+    return std::string();
+}
+
 void FlushProfileCache(const std::string&) {}
 
 }  // namespace files

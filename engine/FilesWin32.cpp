@@ -154,6 +154,20 @@ bool IsReadOnly(const std::string& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
+std::string WindowsDirectory()
+{
+    char dir[256] = "";
+    GetWindowsDirectoryA(dir, sizeof dir);
+    return dir;
+}
+
+std::string SystemDirectory()
+{
+    char dir[256] = "";
+    GetSystemDirectoryA(dir, sizeof dir);
+    return dir;
+}
+
 void FlushProfileCache(const std::string& path)
 {
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());

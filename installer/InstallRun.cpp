@@ -5,6 +5,7 @@
 #include "Copy.h"
 #include "InstallDialog.h"
 #include "Registration.h"
+#include "Files.h"
 #include "WinInit.h"
 
 #include <vector>
@@ -20,20 +21,6 @@ std::string WithBackslash(const char* dir)
     if (text.empty() || text.back() != '\\')
         text += '\\';
     return text;
-}
-
-std::string WindowsDirectory()
-{
-    char dir[256] = "";
-    GetWindowsDirectoryA(dir, sizeof dir);
-    return dir;
-}
-
-std::string SystemDirectory()
-{
-    char dir[256] = "";
-    GetSystemDirectoryA(dir, sizeof dir);
-    return dir;
 }
 
 // The copy run and the unpacking report through the installer's window.
@@ -83,8 +70,8 @@ void InstallDialog::InstallComponents()
 bool InstallDialog::ExtractResourceArchives()
 {
     ArchiveRunHost host(*this);
-    const ArchiveDirs dirs = {SourceDir, DestinationRoot(), WithBackslash(WindowsDirectory().c_str()),
-                              WithBackslash(SystemDirectory().c_str())};
+    const ArchiveDirs dirs = {SourceDir, DestinationRoot(), WithBackslash(files::WindowsDirectory().c_str()),
+                              WithBackslash(files::SystemDirectory().c_str())};
     return ::ExtractResourceArchives(host, dirs);
 }
 
@@ -93,7 +80,7 @@ bool InstallDialog::ExtractResourceArchives()
 // earlier uninstallation may have scheduled its own file for deletion.
 void InstallDialog::InstallUninstaller()
 {
-    const std::string windows = WindowsDirectory();
+    const std::string windows = files::WindowsDirectory();
     const std::string target = windows + "\\" + UninstallerFile;
     SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
     RunHost host(*this);
@@ -120,7 +107,7 @@ void InstallDialog::InstallUninstaller()
 void InstallDialog::RegisterInstallation()
 {
     InstalledPath = DestinationRoot();
-    registration::RegisterInstallation(WindowsDirectory(), InstalledPath, OwnsInstallDir);
+    registration::RegisterInstallation(files::WindowsDirectory(), InstalledPath, OwnsInstallDir);
 }
 
 void InstallDialog::FinishInstall(bool restart)

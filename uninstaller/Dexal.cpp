@@ -4,6 +4,7 @@
 #include "ProgmanDde.h"
 #include "Registration.h"
 #include "Uninstall.h"
+#include "Files.h"
 #include "WinInit.h"
 
 #include <windows.h>
@@ -19,20 +20,6 @@ std::string WithoutBackslash(std::string dir)
 {
     while (dir.size() > 3 && dir.back() == '\\')
         dir.pop_back();
-    return dir;
-}
-
-std::string WindowsDirectory()
-{
-    char dir[256] = "";
-    GetWindowsDirectoryA(dir, sizeof dir);
-    return dir;
-}
-
-std::string SystemDirectory()
-{
-    char dir[256] = "";
-    GetSystemDirectoryA(dir, sizeof dir);
     return dir;
 }
 
@@ -94,7 +81,7 @@ public:
         return forms;
     }
 
-    std::vector<std::string> ProtectedDirs() override { return {WindowsDirectory(), SystemDirectory()}; }
+    std::vector<std::string> ProtectedDirs() override { return {files::WindowsDirectory(), files::SystemDirectory()}; }
 
     // The conversation stays open until the program ends.
     void RemoveProgramGroup() override
@@ -110,7 +97,7 @@ public:
     // Appended, so that another program's pending NUL entry stays.
     void ScheduleSelfDeletion() override
     {
-        const std::string windows = WithoutBackslash(WindowsDirectory());
+        const std::string windows = WithoutBackslash(files::WindowsDirectory());
         const std::string self = windows + "\\Dexal.EXE";
         OSVERSIONINFOA version = {};
         version.dwOSVersionInfoSize = sizeof version;

@@ -77,7 +77,7 @@ if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ]; then
     echo "== Starting the installer on $DISPLAY: install by hand, then close it."
     (cd "$cd_dir" && wine 'D:\ZELMOT.EXE')
 else
-    cp build/win64/tools/uirobot/uirobot.exe "$prefix/drive_c/uirobot.exe"
+    cp build/win64/tools/uirobot/uirobot.exe build/win64/tools/uirobot/uirobothook.dll "$prefix/drive_c/"
     cat >"$prefix/drive_c/install.txt" <<'SCRIPT'
 wait-title "Demo Morvadin Brumaria"
 screenshot C:\zelmot-start.bmp

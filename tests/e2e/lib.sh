@@ -209,15 +209,16 @@ robot_dir() {
 
 # robot SCRIPT [LABEL]: runs the program with SCRIPT of the scenario script's
 # folder and checks the transcript (LABEL.transcript, LABEL defaulting to
-# the script's name). The robot and the script are run from C:, so that a
-# scenario may take Z: away; the robot's own files (screenshots) go to the
-# scenario's folder.
+# the script's name). The robot (with its hook library) and the script are
+# run from C:, so that a scenario may take Z: away; the robot's own files
+# (screenshots) go to the scenario's folder.
 robot() {
     local script=$here/$1 label=${2:-$(basename "$1" .txt)} dir status before=$failed
     local raw=$work/$label.transcript.cp1252 out=$work/$label.transcript win="C:\\windows\\temp\\$e2e_name"
     dir=$(robot_dir)
     mkdir -p "$dir"
     cp "$uirobot" "$dir/uirobot.exe"
+    cp "$(dirname "$uirobot")/uirobothook.dll" "$dir/"
     cp "$script" "$dir/$label.txt"
     (cd "$work" && wine_cmd "$win\\uirobot.exe" --timeout "$robot_timeout" --script "$win\\$label.txt" \
         --cwd "$e2e_cwd" -- "$e2e_program") >"$raw" 2>&1

@@ -330,7 +330,8 @@ scenario_full_install() {
 }
 
 # Failures along the road are reported and the run still completes and
-# registers the installation.
+# registers the installation; so does a run whose list has gone since the
+# start.
 scenario_install_failures() {
     local cd=$work/cd target=$prefix/drive_c/DemoMB
     copy_cd "$cd"
@@ -346,6 +347,12 @@ scenario_install_failures() {
     expect_dir "$target/VACIO/SUB" "empty tree"
     expect_absent "$target/GRAFICOS" "no archive"
     expect_reg "$marker_key" Instalado 'C:\DemoMB\'
+
+    rm -f "$cd/INST_100.NFO"
+    rm -rf "$target"
+    forget_installation
+    robot list_gone.txt
+    expect_registered 'C:\DemoMB\'
     rm -rf "$target"
 }
 

@@ -122,12 +122,6 @@ ensure_cd_drive_type() {
     fi
 }
 
-# map_cd DIR: DIR is the CD-ROM drive D:.
-map_cd() {
-    ensure_cd_drive_type
-    map_drive d "$1"
-}
-
 # A copy of the CD that the program may write to.
 copy_cd() {
     rm -rf "$1"
@@ -358,6 +352,7 @@ e2e_main() {
     trap e2e_cleanup EXIT
     trap 'exit 1' INT TERM
     reset_prefix
+    ensure_cd_drive_type
     t0=${EPOCHREALTIME/[.,]/}
     "scenario_$scenario"
     result=$?

@@ -29,6 +29,36 @@ size_file() {
         "$2" "$3" >"$1/Longitud.dat"
 }
 
+# damage_archive ARCHIVE ENTRY HOW prints the LZH archive ARCHIVE (level 0 or
+# 1 headers) with the packed data of ENTRY (its stored name) damaged: HOW
+# "changed" turns the data's last byte over, so that the entry unpacks to
+# the end with the wrong CRC; "cut" ends the archive in the middle of it.
+damage_archive() {
+    python3 - "$@" <<'PYTHON'
+import struct, sys
+path, name, how = sys.argv[1:]
+data = bytearray(open(path, "rb").read())
+pos = 0
+while pos < len(data) and data[pos]:
+    start = pos + data[pos] + 2
+    packed = struct.unpack_from("<I", data, pos + 7)[0]
+    if data[pos + 20] == 1:  # extended headers, counted in the packed size
+        size = struct.unpack_from("<H", data, start - 2)[0]
+        while size:
+            start, packed = start + size, packed - size
+            size = struct.unpack_from("<H", data, start - 2)[0]
+    if data[pos + 22:pos + 22 + data[pos + 21]].decode("cp1252") == name:
+        if how == "changed":
+            data[start + packed - 1] ^= 0xFF
+        else:
+            data = data[:start + packed // 2]
+        sys.stdout.buffer.write(data)
+        sys.exit(0)
+    pos = start + packed
+sys.exit("damage_archive: no entry %s in %s" % (name, path))
+PYTHON
+}
+
 # A finished installation leaves its marker, and the next start would offer
 # to run it: runs that each install from scratch forget it first.
 forget_installation() {
@@ -53,7 +83,7 @@ expect_registered() {
 # and the registry is not touched.
 scenario_nt_refusal() {
     copy_cd "$work/cd"
-    map_cd "$work/cd"
+    map_drive d "$work/cd"
     windows_version winxp
     robot nt_refusal.txt
     marker_exists && fail "the marker key exists after the refusal"
@@ -68,7 +98,7 @@ scenario_first_start() {
     # Names beginning with a dot do not count in a copied tree, at any depth.
     printf 'oculto' >"$cd/MUSICA/TEMAS/.oculto"
     mkdir "$cd/MUSICA/.cache" && printf '0123456789' >"$cd/MUSICA/.cache/CACHE.BIN"
-    map_cd "$cd"
+    map_drive d "$cd"
     robot first_start.txt
     marker_exists || fail "no marker key after the first start"
     reg_exists "$marker_key" Instalado && fail "the marker has a value Instalado"
@@ -92,7 +122,7 @@ scenario_earlier_installation() {
     size_file "$cd" 1000 1000
     mkdir -p "$e/Juegos/DemoMB"
     cp "$cd_dir/Brumaria.EXE" "$e/Juegos/DemoMB/Brumaria.EXE"
-    map_cd "$cd"
+    map_drive d "$cd"
     map_drive e "$e"
     reg_set "$marker_key" Instalado 'E:\Juegos\DemoMB\'
 
@@ -141,7 +171,7 @@ scenario_drive_steps() {
     copy_cd "$cd"
     size_file "$cd" 1000 1000
     mkdir -p "$e" "$g"
-    map_cd "$cd"
+    map_drive d "$cd"
     map_drive e "$e"
     map_drive g "$g"
     unmap_drive z
@@ -169,7 +199,7 @@ scenario_directory_checks() {
     size_file "$cd" 1000 1000
     mkdir -p "$e/Juegos"
     printf 'no soy un directorio' >"$e/Juegos/DemoMB"
-    map_cd "$cd"
+    map_drive d "$cd"
     map_drive e "$e"
     local log=$work/e-events.log events
     watch_dir "$e" "$log"
@@ -197,7 +227,7 @@ scenario_space_check() {
     local cd=$work/cd e=$work/e
     copy_cd "$cd"
     mkdir -p "$e"
-    map_cd "$cd"
+    map_drive d "$cd"
     map_drive e "$e"
     size_file "$cd" 0x7FFFFFF0 0
     robot space_refused.txt space_refused_huge
@@ -230,7 +260,7 @@ scenario_size_file() {
     local cd=$work/cd e=$work/e bytes
     copy_cd "$cd"
     mkdir -p "$e"
-    map_cd "$cd"
+    map_drive d "$cd"
     map_drive e "$e"
 
     # Only both numbers together are too much.
@@ -257,7 +287,7 @@ scenario_readonly_cd() {
     copy_cd "$cd"
     mkdir -p "$ro"
     mount_readonly "$cd" "$ro" || return
-    map_cd "$ro"
+    map_drive d "$ro"
     robot readonly_cd.txt
     expect_absent "$cd/Longitud.dat" "read-only CD"
 }
@@ -282,7 +312,7 @@ scenario_bad_list() {
         'F NOEXISTE.TXT\n' \
         'F Readme.txt\n' \
         'x MUSICA\n' >"$cd/INST_100.NFO"
-    map_cd "$cd"
+    map_drive d "$cd"
     robot bad_list.txt
     # The list's size is 0; the archive is sized all the same.
     expect_bytes "$cd/Longitud.dat" "$(le32 0)$(le32 25259)" "size file after a bad list"
@@ -307,7 +337,7 @@ scenario_full_install() {
     reg_exists 'HKCU\Software'
     printf '[Rename]\r\nNUL=C:\\windows\\temp\\otro.tmp\r\nNUL=C:\\windows\\Dexal.EXE\r\n' >"$windows/wininit.ini"
     rm -rf "$target"
-    map_cd "$cd"
+    map_drive d "$cd"
 
     robot full_install.txt
     expect_same "$cd" "$target" Brumaria.EXE BRUMARIA.ICO Readme.txt DATOS/CONFIG.INI DATOS/NIVELES/NIVEL1.DAT \
@@ -341,7 +371,7 @@ scenario_install_failures() {
     printf 'D DATOS\r\nF Brumaria.EXE\r\nF FALTA.EXE\r\nF Readme.txt > NOHAY\\Readme.txt\r\nX VACIO\r\nX MUSICA\r\n' >"$cd/INST_100.NFO"
     rm -rf "$target"
     mkdir -p "$target/MUSICA/INTRO.MID"
-    map_cd "$cd"
+    map_drive d "$cd"
     robot install_failures.txt
     expect_same "$cd" "$target" Brumaria.EXE MUSICA/TEMAS/BRUMA.MID
     expect_dir "$target/VACIO/SUB" "empty tree"
@@ -353,6 +383,33 @@ scenario_install_failures() {
     forget_installation
     robot list_gone.txt
     expect_registered 'C:\DemoMB\'
+    rm -rf "$target"
+}
+
+# A damaged Resource.lzh: an entry's data with its last byte changed (the
+# entry's CRC does not match) or cut off in its middle. The unpacking stops
+# at that entry, which stays partly written, and is reported by the
+# archive's name; the entries before it are in place, the later ones never
+# come, and the rest of the run completes.
+scenario_damaged_archive() {
+    local cd=$work/cd target=$prefix/drive_c/DemoMB resource=$here/../../../samplecd/resource how
+    copy_cd "$cd"
+    map_drive d "$cd"
+    for how in changed cut; do
+        damage_archive "$cd_dir/Resource.lzh" 'GRAFICOS\TITULO.BMP' $how >"$cd/Resource.lzh" || fail "no $how archive"
+        rm -rf "$target" "$cd/Longitud.dat" "$dexal"
+        forget_installation
+        reg_delete "$uninstall_key"
+        robot damaged_archive.txt "damaged_archive_$how"
+        expect_same "$resource" "$target" DATOS/NIVEL1.MAP DATOS/VACIO.DAT GRAFICOS/LOSETAS.BMP
+        [ -f "$target/GRAFICOS/TITULO.BMP" ] && ! cmp -s "$resource/GRAFICOS/TITULO.BMP" "$target/GRAFICOS/TITULO.BMP" ||
+            fail "$how archive: GRAFICOS/TITULO.BMP is not the partly written entry"
+        expect_absent "$target/LEEME.TXT" "$how archive"
+        expect_absent "$target/SONIDO" "$how archive"
+        expect_same "$cd" "$target" Brumaria.EXE MUSICA/TEMAS/BRUMA.MID
+        expect_same "$cd" "$prefix/drive_c/windows" Dexal.EXE
+        expect_registered 'C:\DemoMB\'
+    done
     rm -rf "$target"
 }
 
@@ -369,7 +426,7 @@ scenario_readonly_target() {
     printf 'icono anterior' >"$file"
     chmod a-w "$file"
     mount_readonly "$file" "$file" || return
-    map_cd "$cd"
+    map_drive d "$cd"
     robot readonly_target.txt
     expect_text "$file" 'icono anterior' "read-only destination"
     expect_same "$cd" "$target" Brumaria.EXE Readme.txt MUSICA/AMBIENTE.WAV
@@ -384,7 +441,7 @@ scenario_picture() {
     local cd=$work/cd
     copy_cd "$cd"
     size_file "$cd" 1000 1000
-    map_cd "$cd"
+    map_drive d "$cd"
     rm -f "$cd/Brumaria.BMP"
     robot picture_missing.txt
     # 12 bits per pixel: bytes 28-29 of the file.
@@ -399,7 +456,7 @@ scenario_picture() {
 scenario_window_size() {
     copy_cd "$work/cd"
     size_file "$work/cd" 1000 1000
-    map_cd "$work/cd"
+    map_drive d "$work/cd"
     robot window_size.txt
 }
 

@@ -115,7 +115,7 @@ unmap_drive() {
 # D: is a CD-ROM drive once HKLM\Software\Wine\Drives says so and the server
 # has restarted (wine-run starts a stopped server again).
 ensure_cd_drive_type() {
-    if ! wine_cmd reg query 'HKLM\Software\Wine\Drives' /v d: 2>/dev/null | grep -qi cdrom; then
+    if [ "$(reg_value 'HKLM\Software\Wine\Drives' d:)" != cdrom ]; then
         reg_set 'HKLM\Software\Wine\Drives' d: cdrom
         WINEPREFIX=$prefix wineserver -k
         WINEPREFIX=$prefix wineserver -w

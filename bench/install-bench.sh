@@ -31,6 +31,8 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=../scripts/wine-display.sh
+source "$root/scripts/wine-display.sh"
 runs=${1:-5}
 bench=$root/build/bench
 data=$bench/data
@@ -97,37 +99,26 @@ archived_files=$(cd "$data" && find "${archived[@]}" -type f | wc -l)
 
 headless=$work/prefix-headless
 display=$work/prefix-display
-xvfb_pid=
 cleanup() {
     for p in "$headless" "$display"; do
         [ -d "$p" ] && WINEPREFIX=$p wineserver -k 2>/dev/null
     done
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    true
+    display_stop
 }
 trap cleanup EXIT
 
 echo "== making the prefixes"
 bash "$root/scripts/wine-prefix.sh" setup "$headless" >/dev/null
 cp -a "$headless" "$display"
-# Xvfb on a free display, for the X11 driver of the display prefix.
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/display" >/dev/null 2>&1 &
-xvfb_pid=$!
-for ((i = 0; i < 100; i++)); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-screen=$(head -n1 "$work/display")
-[ -n "$screen" ] || { echo "install-bench: Xvfb did not start" >&2; exit 1; }
+# The display prefix draws on Xvfb with the X11 driver; D: is a CD-ROM drive
+# in both.
 export WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+display_start "$work"
+WINEPREFIX=$headless wine reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /f >/dev/null 2>&1
+WINEPREFIX=$headless wineserver -k 2>/dev/null || true
+WINEPREFIX=$headless wineserver -w
+display_prefix "$display"
 for p in "$headless" "$display"; do
-    WINEPREFIX=$p wine reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /f >/dev/null 2>&1
-done
-WINEPREFIX=$display DISPLAY=:$screen wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1
-WINEPREFIX=$display wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-for p in "$headless" "$display"; do
-    WINEPREFIX=$p wineserver -k 2>/dev/null || true
-    WINEPREFIX=$p wineserver -w
     cp "$win64/tools/uirobot/uirobot.exe" "$p/drive_c/uirobot.exe"
     cat >"$p/drive_c/install.txt" <<'SCRIPT'
 wait-title "Demo Morvadin Brumaria"
@@ -144,9 +135,9 @@ install() {
     local prefix=$1 cd=$2 transcript
     rm -rf "$prefix/drive_c/DemoMB"
     ln -sfn "$cd" "$prefix/dosdevices/d:"
-    WINEPREFIX=$prefix DISPLAY=:$screen wine reg delete 'HKCU\Software\Quelvar Multimedia' /f >/dev/null 2>&1 || true
+    WINEPREFIX=$prefix wine reg delete 'HKCU\Software\Quelvar Multimedia' /f >/dev/null 2>&1 || true
     sync
-    transcript=$(WINEPREFIX=$prefix DISPLAY=:$screen wine 'C:\uirobot.exe' --poll 2 --cwd 'D:\' \
+    transcript=$(WINEPREFIX=$prefix wine 'C:\uirobot.exe' --poll 2 --cwd 'D:\' \
         --script 'C:\install.txt' -- 'D:\ZELMOT.EXE' </dev/null 2>&1) || {
         echo "install-bench: the installation from $cd failed:" >&2
         echo "$transcript" | iconv -f CP1252 -t UTF-8 >&2

@@ -14,6 +14,8 @@
 set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")/.."
 root=$PWD
+# shellcheck source=wine-display.sh
+source scripts/wine-display.sh
 
 # The recording of the install run: how full the bar is in every frame, and
 # two frames taken while it was filling kept as zelmot-copy-1/2.png.
@@ -60,28 +62,22 @@ mkdir -p "$out" "$shots"
 cp -a build/win64/cd "$cd_dir"
 
 bash scripts/wine-prefix.sh setup "$prefix" >/dev/null
-trap 'bash scripts/wine-prefix.sh cleanup "$prefix" >/dev/null' EXIT
+trap 'bash scripts/wine-prefix.sh cleanup "$prefix" >/dev/null; display_stop' EXIT
 ln -sfn "$cd_dir" "$prefix/dosdevices/d:"
 echo "== The sample CD's resource archive, D:\\Resource.lzh"
 WINE_TEST_PREFIX=$prefix WINE_RUN_KEEP_ARGS=1 scripts/wine-run build/win64/tools/lzhtool/lzhtool.exe \
     l 'D:\Resource.lzh' 2>/dev/null || true
 
-# The CD as a CD-ROM drive (the drive type takes effect with a new server),
-# and a real graphics driver for the window.
+# The CD as a CD-ROM drive and a real graphics driver for the window.
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
-{
-    wine reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /f
-    wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
-} >/dev/null 2>&1
-wineserver -k || true
+display_prefix "$prefix"
 
 if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ]; then
     echo
     echo "== Starting the installer on $DISPLAY: install by hand, then close it."
     (cd "$cd_dir" && wine 'D:\ZELMOT.EXE')
 else
-    cp build/win64/tools/uirobot/uirobot.exe "$prefix/drive_c/uirobot.exe"
+    cp build/win64/tools/uirobot/uirobot.exe build/win64/tools/uirobot/uirobothook.dll "$prefix/drive_c/"
     cat >"$prefix/drive_c/install.txt" <<'SCRIPT'
 wait-title "Demo Morvadin Brumaria"
 screenshot C:\zelmot-start.bmp
@@ -97,10 +93,11 @@ SCRIPT
     mkdir -p "$prefix/drive_c/frames"
     echo
     echo "== What the user sees (the robot's transcript)"
-    xvfb-run -a -s '-screen 0 1024x768x24' \
-        bash -c '"$@"; status=$?; wineserver -k; exit $status' _ \
-        wine 'C:\uirobot.exe' --cwd 'D:\' --script 'C:\install.txt' -- 'D:\ZELMOT.EXE' |
+    display_start "$out"
+    wine 'C:\uirobot.exe' --cwd 'D:\' --script 'C:\install.txt' -- 'D:\ZELMOT.EXE' </dev/null |
         iconv -f CP1252 -t UTF-8
+    wineserver -k
+    display_stop
     for shot in zelmot-start zelmot-done; do
         [ -f "$prefix/drive_c/$shot.bmp" ] && convert "$prefix/drive_c/$shot.bmp" "$shots/$shot.png"
     done

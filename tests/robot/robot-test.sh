@@ -38,8 +38,8 @@ target_running() {
         awk '$1 !~ /^Z/ && index($0, ENVIRON["WINDOWS_PATH"]) { found = 1 } END { exit !found }'
 }
 
-# shellcheck source=transcript.sh
-source "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/transcript.sh"
+# shellcheck source=../e2e/transcript.sh
+source "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/../e2e/transcript.sh"
 check_transcript "$script" "$out"
 if grep -qx '#@ kept' "$script"; then
     if ! target_running; then

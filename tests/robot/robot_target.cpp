@@ -1,15 +1,17 @@
 // robot_target: a small dialog program for the UI robot's tests.
 //
 // The dialog has a name field (1000, "Morvadin" at the start), the working
-// directory in a static (1004), a disabled button (1002), a hidden one (1005)
-// and:
+// directory in a static (1004), a disabled button (1002), a hidden one (1005),
+// a progress bar (1007, range 0 to 3, at 1) and:
 //   Mostrar (1001)   shows the name in an information box, then asks
-//                    "¿Desea ejecutarlo?" (Yes/No) and ends with 10 for Yes,
-//                    20 for No
+//                    "¿Desea ejecutarlo?" (Yes/No, question icon) and ends
+//                    with 10 for Yes, 20 for No
+//   Avisar (1006)    shows a warning (exclamation icon), then waits again
 //   Fallar (1003)    writes through a null pointer
 //   Aceptar (IDOK)   ends with 0; Cancelar, Escape or closing end with 2
 //
-//   robot_target --error-first   first shows an error box nobody asked for
+//   robot_target --error-first   first shows an error box (stop icon) nobody
+//                                asked for
 //   robot_target --welcome       first shows a welcome dialog (statics and
 //                                buttons only): Continuar goes on to the main
 //                                dialog, Salir asks "¿Desea salir?" (OK/Cancel,
@@ -18,6 +20,8 @@
 #include "robot_target_res.h"
 
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -52,6 +56,8 @@ INT_PTR CALLBACK MainProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
         GetCurrentDirectoryA(sizeof folder, folder);
         SetDlgItemTextA(dialog, IDC_NAME, "Morvadin");
         SetDlgItemTextA(dialog, IDC_FOLDER, folder);
+        SendDlgItemMessageA(dialog, IDC_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, 3));
+        SendDlgItemMessageA(dialog, IDC_PROGRESS, PBM_SETPOS, 1, 0);
         if (g_quitAfterMs)
             SetTimer(dialog, kQuitTimer, g_quitAfterMs, nullptr);
         return TRUE;
@@ -62,6 +68,9 @@ INT_PTR CALLBACK MainProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_SHOW: ShowName(dialog); return TRUE;
+        case IDC_WARN:
+            MessageBoxA(dialog, "Cuidado: el disco está casi lleno.", kCaption, MB_OK | MB_ICONEXCLAMATION);
+            return TRUE;
         case IDC_CRASH: Crash(); return TRUE;
         case IDC_DISABLED: EndDialog(dialog, 99); return TRUE;
         case IDOK: EndDialog(dialog, 0); return TRUE;
@@ -100,6 +109,7 @@ __attribute__((noinline)) void ThrowAndCatch()
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
     ThrowAndCatch();
+    InitCommonControls();
     OutputDebugStringA("robot_target: inicio\n");
     if (const char* quit = std::strstr(commandLine, "--quit-after "))
         g_quitAfterMs = static_cast<UINT>(std::strtoul(quit + 13, nullptr, 10));

@@ -10,3 +10,5 @@
 #define IDC_CRASH 1003
 #define IDC_FOLDER 1004
 #define IDC_CHILD 1005
+#define IDC_WARN 1006
+#define IDC_PROGRESS 1007

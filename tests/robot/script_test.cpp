@@ -31,6 +31,8 @@ TEST(ScriptParser, ReadsArguments)
         {"expect-exit -1", Op::ExpectExit, {-1}, ""},
         {"expect-no-window\r", Op::ExpectNoWindow, {}, ""},
         {"echo \"\"", Op::Echo, {}, ""},
+        {"expect-icon information", Op::ExpectIcon, {}, "information"},
+        {"expect-range 1037 0 2", Op::ExpectRange, {1037, 0, 2}, ""},
     };
     for (const Good& c : cases) {
         std::vector<ScriptCommand> commands;
@@ -62,6 +64,9 @@ TEST(ScriptParser, NamesTheLineOfAMistake)
         {"expect-box \"\\q\"", "line 1: unknown escape \\q"},
         {"expect-box \"\\x4\"", "line 1: \\x needs two hex digits"},
         {"windows now", "line 1: too many arguments"},
+        {"expect-icon error", "line 1: \"error\" is not an icon (none, information, exclamation, stop, question)"},
+        {"expect-icon unknown", "line 1: \"unknown\" is not an icon"},
+        {"expect-range 1037 0", "line 1: a number is missing"},
     };
     for (const auto& c : cases) {
         std::vector<ScriptCommand> commands;

@@ -95,6 +95,8 @@ bool Robot::Execute(const ScriptCommand& c)
     case Op::ExpectBox: return ExpectBox(c);
     case Op::ExpectButtons: return ExpectButtons(c);
     case Op::ExpectCaption: return ExpectCaption(c);
+    case Op::ExpectIcon: return ExpectIcon(c);
+    case Op::ExpectRange: return ExpectRange(c);
     case Op::ExpectText: return ExpectText(c);
     case Op::WaitWindow: return WaitWindow(c, Match::TitleContains);
     case Op::WaitClass: return WaitWindow(c, Match::Class);
@@ -222,6 +224,52 @@ bool Robot::ExpectCaption(const ScriptCommand& c)
         return "expected the title of window #" + std::to_string(seen_[current].serial) + " to contain " +
                Quoted(c.text) + "; it is " + Quoted(title);
     });
+}
+
+// The hook library marks a box before it is shown: no need to wait.
+bool Robot::ExpectIcon(const ScriptCommand& c)
+{
+    int current = Current(c);
+    if (current < 0)
+        return false;
+    const Seen& seen = seen_[current];
+    if (!seen.info.messageBox)
+        return Fail(c, "window #" + std::to_string(seen.serial) + " is not a message box");
+    BoxIcon shown = ReadBoxIcon(seen.info.hwnd);
+    if (BoxIconName(shown) != c.text) {
+        return Fail(c, "expected message box #" + std::to_string(seen.serial) + " to show the icon " + c.text +
+                           "; it shows " +
+                           (shown == BoxIcon::Unknown ? "one the robot cannot tell (no hook in its process)"
+                                                      : std::string("the icon ") + BoxIconName(shown)));
+    }
+    SayDetail("message box #%d shows the icon %s", seen.serial, BoxIconName(shown));
+    return true;
+}
+
+bool Robot::ExpectRange(const ScriptCommand& c)
+{
+    int current = Current(c);
+    if (current < 0)
+        return false;
+    const long long id = c.numbers[0], low = c.numbers[1], high = c.numbers[2];
+    ControlInfo bar;
+    std::string why;
+    auto ready = [&] {
+        bar.hwnd = FindControl(seen_[current].info.hwnd, id);
+        why = !bar.hwnd                ? "there is no such control"
+              : !ReadProgress(bar)     ? "it is a control of class " + Quoted(ClassOf(bar.hwnd))
+                                       : "it has the range " + std::to_string(bar.low) + "-" + std::to_string(bar.high);
+        return bar.progressBar && bar.low == low && bar.high == high;
+    };
+    if (!Wait(c, options_.timeoutMs, true, ready, [&] {
+            return "expected progress bar " + std::to_string(id) + " of window #" +
+                   std::to_string(seen_[current].serial) + " to have the range " + std::to_string(low) + "-" +
+                   std::to_string(high) + "; " + why;
+        }))
+        return false;
+    SayDetail("progress bar %lld of window #%d: range %d-%d, position %d", id, seen_[current].serial, bar.low,
+              bar.high, bar.position);
+    return true;
 }
 
 bool Robot::ExpectText(const ScriptCommand& c)
@@ -588,8 +636,10 @@ void Robot::ShowWindow(const Seen& seen, const char* event, bool everything) con
     const WindowInfo& info = seen.info;
     Say("window #%d %s: %s %s (pid 0x%lX)", seen.serial, event, Kind(info).c_str(), Quoted(info.title).c_str(),
         info.pid);
-    if (info.messageBox)
+    if (info.messageBox) {
         SayDetail("text: %s", Quoted(info.boxText).c_str());
+        SayDetail("icon: %s", BoxIconName(info.icon));
+    }
     int hidden = 0;
     for (const ControlInfo& control : info.controls) {
         if (info.messageBox && control.className == "Static" && !everything)
@@ -608,6 +658,9 @@ void Robot::ShowWindow(const Seen& seen, const char* event, bool everything) con
             line += " disabled";
         if (control.checked)
             line += " checked";
+        if (control.progressBar)
+            line += " range " + std::to_string(control.low) + "-" + std::to_string(control.high) + " position " +
+                    std::to_string(control.position);
         SayDetail("%s", line.c_str());
     }
     if (hidden)

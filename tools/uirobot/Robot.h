@@ -48,6 +48,8 @@ private:
     bool WaitWindow(const ScriptCommand& c, Match match);
     bool ExpectButtons(const ScriptCommand& c);
     bool ExpectCaption(const ScriptCommand& c);
+    bool ExpectIcon(const ScriptCommand& c);
+    bool ExpectRange(const ScriptCommand& c);
     bool ExpectText(const ScriptCommand& c);
     bool Press(const ScriptCommand& c, bool byText);
     bool Command(const ScriptCommand& c);

@@ -1,5 +1,7 @@
 #include "Script.h"
 
+#include "BoxIcon.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +21,8 @@ const OpInfo kOps[] = {
     {"expect-box", Op::ExpectBox, "s"},
     {"expect-buttons", Op::ExpectButtons, "i+"},
     {"expect-caption", Op::ExpectCaption, "s"},
+    {"expect-icon", Op::ExpectIcon, "s"},
+    {"expect-range", Op::ExpectRange, "inn"},
     {"expect-text", Op::ExpectText, "is"},
     {"wait-window", Op::WaitWindow, "s"},
     {"wait-class", Op::WaitClass, "s"},
@@ -225,7 +229,14 @@ bool ParseLine(const std::string& line, ScriptCommand& command, bool& empty, std
     command.source = line.substr(first);
     while (!command.source.empty() && (command.source.back() == ' ' || command.source.back() == '\t'))
         command.source.pop_back();
-    return ParseArguments(*info, tokens, command, error);
+    if (!ParseArguments(*info, tokens, command, error))
+        return false;
+    BoxIcon icon;
+    if (command.op == Op::ExpectIcon && !ParseBoxIcon(command.text.c_str(), icon)) {
+        error = "\"" + command.text + "\" is not an icon (none, information, exclamation, stop, question)";
+        return false;
+    }
+    return true;
 }
 
 } // namespace

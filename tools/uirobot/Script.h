@@ -8,6 +8,8 @@ enum class Op {
     ExpectBox,
     ExpectButtons,
     ExpectCaption,
+    ExpectIcon,
+    ExpectRange,
     ExpectText,
     WaitWindow,
     WaitClass,

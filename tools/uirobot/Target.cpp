@@ -104,6 +104,7 @@ DWORD WINAPI Target::DebuggerMain(void* self)
         CloseHandle(target->job_);
         target->job_ = nullptr;
     }
+    HookBoxes(info.dwThreadId);
     ResumeThread(info.hThread);
     CloseHandle(info.hThread);
     target->pid_ = info.dwProcessId;
@@ -111,6 +112,20 @@ DWORD WINAPI Target::DebuggerMain(void* self)
     SetEvent(target->started_);
     target->DebugLoop();
     return 0;
+}
+
+void Target::HookBoxes(DWORD threadId)
+{
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string library(path, length);
+    library = library.substr(0, library.find_last_of("\\/") + 1) + "uirobothook.dll";
+    HMODULE module = LoadLibraryA(library.c_str());
+    auto proc = module ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(module, "BoxHookProc")))
+                       : nullptr;
+    if (!proc || !SetWindowsHookExA(WH_CBT, proc, module, threadId))
+        Say("note: no hook in the target (%s, error %lu): the icons of its message boxes are unknown",
+            library.c_str(), GetLastError());
 }
 
 void Target::DebugLoop()

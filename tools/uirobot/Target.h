@@ -2,6 +2,9 @@
 // crash ends it at once with a report (under Wine an unhandled exception would
 // otherwise start the system debugger, whose dialog waits for a user), and in
 // a job object, so that the processes it starts can be found and ended too.
+// Before its first instruction runs, the robot's hook library
+// (uirobothook.dll, beside the robot) is hooked onto its main thread, to
+// tell the icons of its message boxes (BoxIcon.h).
 #pragma once
 
 #include <windows.h>
@@ -37,6 +40,9 @@ private:
     void DebugLoop();
     void OnException(const EXCEPTION_DEBUG_INFO& info, DWORD& status);
     void OnDebugString(const OUTPUT_DEBUG_STRING_INFO& info);
+    // Hooks the library onto the thread (the hook lasts as long as the
+    // calling thread); without the library icons stay unknown.
+    static void HookBoxes(DWORD threadId);
     void StopDebugger();
 
     std::string commandLine_;

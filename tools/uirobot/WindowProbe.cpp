@@ -1,5 +1,7 @@
 #include "WindowProbe.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <iterator>
 
@@ -104,6 +106,33 @@ std::string ControlText(HWND hwnd)
     return text;
 }
 
+// PBM_GETRANGE answers one limit when it is given no structure to fill,
+// which another process could not pass.
+bool ReadProgress(ControlInfo& control)
+{
+    DWORD_PTR value[3] = {};
+    const UINT messages[3] = {PBM_GETRANGE, PBM_GETRANGE, PBM_GETPOS};
+    const WPARAM which[3] = {TRUE, FALSE, 0};
+    if (ClassOf(control.hwnd) != PROGRESS_CLASSA)
+        return false;
+    for (int i = 0; i < 3; ++i) {
+        if (!SendMessageTimeoutA(control.hwnd, messages[i], which[i], 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs,
+                                 &value[i]))
+            return false;
+    }
+    control.progressBar = true;
+    control.low = static_cast<int>(value[0]);
+    control.high = static_cast<int>(value[1]);
+    control.position = static_cast<int>(value[2]);
+    return true;
+}
+
+BoxIcon ReadBoxIcon(HWND box)
+{
+    auto icon = static_cast<int>(reinterpret_cast<INT_PTR>(GetPropA(box, kBoxIconProperty)));
+    return icon > 0 && icon <= static_cast<int>(BoxIcon::Other) ? static_cast<BoxIcon>(icon) : BoxIcon::Unknown;
+}
+
 bool SetControlText(HWND hwnd, const std::string& text)
 {
     DWORD_PTR result = 0;
@@ -135,6 +164,7 @@ WindowInfo DescribeWindow(HWND hwnd)
             SendMessageTimeoutA(child, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &state);
             control.checked = state == BST_CHECKED;
         }
+        ReadProgress(control);
         info.controls.push_back(control);
     }
     info.messageBox = IsMessageBox(info);
@@ -143,6 +173,7 @@ WindowInfo DescribeWindow(HWND hwnd)
             if (control.id == kBoxTextId && control.className == "Static")
                 info.boxText = control.text;
         }
+        info.icon = ReadBoxIcon(hwnd);
         info.boxText.erase(std::remove(info.boxText.begin(), info.boxText.end(), '\r'), info.boxText.end());
     }
     return info;

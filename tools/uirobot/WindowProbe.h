@@ -3,6 +3,8 @@
 // with a timeout, so that a busy target cannot stall the robot.
 #pragma once
 
+#include "BoxIcon.h"
+
 #include <windows.h>
 
 #include <string>
@@ -16,6 +18,8 @@ struct ControlInfo {
     bool visible = false;
     bool enabled = false;
     bool checked = false;
+    bool progressBar = false;     // a progress bar, with its range and position:
+    int low = 0, high = 0, position = 0;
 };
 
 struct WindowInfo {
@@ -25,6 +29,7 @@ struct WindowInfo {
     std::string title;
     bool messageBox = false;
     std::string boxText;               // a message box's text, CR LF as LF
+    BoxIcon icon = BoxIcon::Unknown;   // a message box's icon
     std::vector<ControlInfo> controls; // every descendant, in Z order
 };
 
@@ -37,6 +42,10 @@ WindowInfo DescribeWindow(HWND hwnd);
 HWND FindControl(HWND top, long long id);
 
 std::string ControlText(HWND hwnd);
+// Fills in a progress bar's range and position; false for other controls.
+bool ReadProgress(ControlInfo& control);
+// As the robot's hook library left it on the box.
+BoxIcon ReadBoxIcon(HWND box);
 bool SetControlText(HWND hwnd, const std::string& text);
 std::string ClassOf(HWND hwnd);
 

@@ -17,9 +17,16 @@
 // The robot starts PROGRAM (under its own debugger, to catch crashes) and
 // watches the visible top-level windows of PROGRAM and of the processes it
 // starts. It prints a transcript on standard output: every window that
-// appears, with its controls (a message box with its caption, text and
-// buttons), every command and what it did, the exit code. Texts are printed in
-// code page 1252, as the program has them.
+// appears, with its controls (a message box with its caption, text, icon and
+// buttons; a progress bar with its range and position), every command and what
+// it did, the exit code. Texts are printed in code page 1252, as the program
+// has them.
+//
+// A message box's icon can only be told from inside PROGRAM: the robot hooks
+// its hook library, uirobothook.dll (beside the robot), onto PROGRAM's main
+// thread before it starts, and the library marks each box with its icon.
+// Without the library, and for boxes of the processes PROGRAM starts, the
+// icon is "unknown".
 //
 // Exit status: 0 the script passed; 1 an expectation failed or timed out, or a
 // message box came that no expect-box matched; 2 bad command line or script,
@@ -53,6 +60,11 @@
 //   expect-caption TEXT      wait until the current window's title contains TEXT
 //   expect-buttons ID...     wait until the current window's visible buttons
 //                            are exactly these
+//   expect-icon NAME         the current window is a message box showing the
+//                            icon NAME: none, information (MB_ICONINFORMATION),
+//                            exclamation, stop or question
+//   expect-range ID LOW HIGH wait until progress bar ID of the current window
+//                            has the range LOW to HIGH
 //   expect-closed            wait until the current window closes
 //   expect-client-size W H   wait until the current window's client area is
 //                            W x H pixels

@@ -5,107 +5,22 @@
 #
 #   zelmot-e2e.sh SCENARIO UIROBOT CD_DIR WINE_RUN BUILD_DIR
 #
-# Every scenario works in its own folder (zelmot-e2e/SCENARIO below the
-# current directory) on its own copy of the CD, runs one or more robot
-# scripts of this folder and checks the result on the host. A robot run
-# passes when the robot exits with 0 and its transcript has the script's
-# "#= TEXT" lines (each within some line, in that order) and none of its
-# "#! TEXT" lines. Transcripts stay in the scenario's folder.
-#
-# What a scenario changes in the prefix (drive mappings under dosdevices, the
-# installer's registry marker, the per-program Windows version, a stand-in
-# C:\windows\Dexal.EXE, the robot's copy on C:) is reset before it starts
-# and again when it ends, so scenarios do not depend on each other or on
-# their order. The one lasting change is the type of drive D: (CD-ROM) in
-# HKLM\Software\Wine\Drives; the server is restarted only when it has to be
-# set. Exit status: 0 passed, 1 failed, 77 skipped.
+# How a scenario runs, what it may change and how that is reset: see
+# tests/e2e/lib.sh. Here: the installer's registry keys and a stand-in
+# C:\windows\Dexal.EXE are reset as well.
 set -uo pipefail
 
-if [ $# -ne 5 ]; then
-    echo "usage: zelmot-e2e.sh SCENARIO UIROBOT CD_DIR WINE_RUN BUILD_DIR" >&2
-    exit 2
-fi
-scenario=$1 uirobot=$2 cd_dir=$3 wine_run=$4 build_dir=$5
 here=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")
-# shellcheck source=../../robot/transcript.sh
-source "$here/../../robot/transcript.sh"
-prefix=${WINE_TEST_PREFIX:?WINE_TEST_PREFIX names the test prefix}
-work=$PWD/zelmot-e2e/$scenario
-dosdevices=$prefix/dosdevices
-robot_dir=$prefix/drive_c/windows/temp/zelmot-e2e
-robot_win='C:\windows\temp\zelmot-e2e'
-dexal=$prefix/drive_c/windows/Dexal.EXE
+# shellcheck source=../../e2e/lib.sh
+source "$here/../../e2e/lib.sh"
+
 marker_key='HKCU\Software\Quelvar Multimedia\Instalar\Demo Morvadin Brumaria'
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Demo Morvadin Brumaria'
-version_key='HKCU\Software\Wine\AppDefaults\ZELMOT.EXE'
-SKIP=77
-
-failed=0
-fail() {
-    echo "FAIL: $*"
-    failed=1
-}
-
-wine_cmd() {
-    WINE_RUN_KEEP_ARGS=1 "$wine_run" "$@" </dev/null
-}
-
-# ---- state of the prefix ------------------------------------------------
-
-z_target=/
-[ -L "$dosdevices/z:" ] && z_target=$(readlink "$dosdevices/z:")
-mounted=()
-watcher=
-
-reset_prefix() {
-    local mount
-    for mount in "${mounted[@]}"; do
-        mountpoint -q "$mount" && umount "$mount"
-    done
-    mounted=()
-    [ -n "$watcher" ] && kill "$watcher" 2>/dev/null
-    watcher=
-    rm -f "$dosdevices/d:" "$dosdevices/e:" "$dosdevices/f:" "$dosdevices/g:"
-    [ -e "$dosdevices/z:" ] || ln -sfn "$z_target" "$dosdevices/z:"
-    # A stand-in uninstaller is a copy of the CD's Dexal.EXE or of its game.
-    if [ -f "$dexal" ] && { cmp -s "$dexal" "$cd_dir/Dexal.EXE" || cmp -s "$dexal" "$cd_dir/Brumaria.EXE"; }; then
-        chmod u+w "$dexal"
-        rm -f "$dexal"
-    fi
-    rm -rf "$robot_dir"
-    # The installer's keys and the per-program version in one Wine start.
-    local reset=$work/reset.reg
-    printf 'REGEDIT4\r\n\r\n[-HKEY_CURRENT_USER\\Software\\Quelvar Multimedia]\r\n\r\n[-HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\ZELMOT.EXE]\r\n\r\n[-HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Demo Morvadin Brumaria]\r\n' >"$reset"
-    wine_cmd regedit /S "Z:${reset//\//\\}" >/dev/null 2>&1 || fail "cannot reset the registry with $reset"
-}
-
-cleanup() {
-    local status=$?
-    trap - EXIT INT TERM
-    reset_prefix
-    exit "$status"
-}
-
-# D: is a CD-ROM drive once HKLM\Software\Wine\Drives says so and the server
-# has restarted (wine-run starts a stopped server again).
-ensure_cd_drive_type() {
-    if ! wine_cmd reg query 'HKLM\Software\Wine\Drives' /v d: 2>/dev/null | grep -qi cdrom; then
-        wine_cmd reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /f >/dev/null
-        WINEPREFIX=$prefix wineserver -k
-        WINEPREFIX=$prefix wineserver -w
-    fi
-}
-
-# map LETTER DIR: the drive LETTER: shows DIR.
-map_drive() {
-    ln -sfn "$2" "$dosdevices/$1:"
-}
-
-# A copy of the CD that the installer may write to (it writes Longitud.dat).
-copy_cd() {
-    rm -rf "$1"
-    cp -a "$cd_dir" "$1"
-}
+dexal=$prefix/drive_c/windows/Dexal.EXE
+e2e_program='D:\ZELMOT.EXE'
+e2e_keys=('HKCU\Software\Quelvar Multimedia' "$uninstall_key")
+# A stand-in uninstaller is a copy of the CD's Dexal.EXE or of its game.
+e2e_copies=("$dexal")
 
 # size_file DIR COMPONENT ARCHIVE writes DIR/Longitud.dat: two 32-bit
 # little-endian numbers.
@@ -114,76 +29,52 @@ size_file() {
         "$2" "$3" >"$1/Longitud.dat"
 }
 
-# The bytes of a file as hex, "" for an empty one.
-hex_of() {
-    od -An -tx1 -v "$1" | tr -d ' \n'
-}
-
-le32() {
-    printf '%02x%02x%02x%02x' $(($1 & 255)) $(($1 >> 8 & 255)) $(($1 >> 16 & 255)) $(($1 >> 24 & 255))
-}
-
-# ---- the robot --------------------------------------------------------------
-
-# robot SCRIPT [LABEL]: runs ZELMOT.EXE from D:\ with SCRIPT of this folder
-# and checks the transcript (LABEL.transcript, LABEL defaulting to the
-# script's name). The robot and the script are run from C:, so that a
-# scenario may take Z: away.
-robot() {
-    local script=$here/$1 label=${2:-$(basename "$1" .txt)}
-    local raw=$work/$label.transcript.cp1252 out=$work/$label.transcript status
-    mkdir -p "$robot_dir"
-    cp "$uirobot" "$robot_dir/uirobot.exe"
-    cp "$script" "$robot_dir/$label.txt"
-    wine_cmd "$robot_win\\uirobot.exe" --timeout 10 --script "$robot_win\\$label.txt" \
-        --cwd 'D:\' -- 'D:\ZELMOT.EXE' >"$raw" 2>&1
-    status=$?
-    iconv -f CP1252 -t UTF-8 "$raw" >"$out" || fail "$label: the transcript is not code page 1252"
-    local before=$failed
-    [ "$status" = 0 ] || fail "$label: uirobot exited with $status"
-    check_transcript "$script" "$out" "$label"
-    if [ "$failed" != "$before" ]; then
-        echo "---- $label transcript"
-        cat "$out"
-        echo "----"
-    else
-        echo "ok: $label"
-    fi
-}
-
-# ---- host-side checks ------------------------------------------------------
-
-expect_dir() {
-    [ -d "$1" ] || fail "${2:-}: no directory $1"
-}
-
-expect_absent() {
-    [ ! -e "$1" ] || fail "${2:-}: $1 should not exist"
-}
-
-expect_bytes() {
-    local got
-    got=$(hex_of "$1" 2>/dev/null) || { fail "${3:-}: no file $1"; return; }
-    [ "$got" = "$2" ] || fail "${3:-}: $1 holds [$got], expected [$2]"
-}
-
-# expect_entries DIR NAME...: DIR holds exactly these entries (sorted).
-expect_entries() {
-    local dir=$1 got want
-    shift
-    got=$(ls -A "$dir" | LC_ALL=C sort | tr '\n' ' ')
-    want=$(printf '%s\n' "$@" | LC_ALL=C sort | sed '/^$/d' | tr '\n' ' ')
-    [ "$got" = "$want" ] || fail "$dir holds [${got% }], expected [${want% }]"
+# damage_archive ARCHIVE ENTRY HOW prints the LZH archive ARCHIVE (level 0 or
+# 1 headers) with the packed data of ENTRY (its stored name) damaged: HOW
+# "changed" turns the data's last byte over, so that the entry unpacks to
+# the end with the wrong CRC; "cut" ends the archive in the middle of it.
+damage_archive() {
+    python3 - "$@" <<'PYTHON'
+import struct, sys
+path, name, how = sys.argv[1:]
+data = bytearray(open(path, "rb").read())
+pos = 0
+while pos < len(data) and data[pos]:
+    start = pos + data[pos] + 2
+    packed = struct.unpack_from("<I", data, pos + 7)[0]
+    if data[pos + 20] == 1:  # extended headers, counted in the packed size
+        size = struct.unpack_from("<H", data, start - 2)[0]
+        while size:
+            start, packed = start + size, packed - size
+            size = struct.unpack_from("<H", data, start - 2)[0]
+    if data[pos + 22:pos + 22 + data[pos + 21]].decode("cp1252") == name:
+        if how == "changed":
+            data[start + packed - 1] ^= 0xFF
+        else:
+            data = data[:start + packed // 2]
+        sys.stdout.buffer.write(data)
+        sys.exit(0)
+    pos = start + packed
+sys.exit("damage_archive: no entry %s in %s" % (name, path))
+PYTHON
 }
 
 # A finished installation leaves its marker, and the next start would offer
 # to run it: runs that each install from scratch forget it first.
 forget_installation() {
-    wine_cmd reg delete "$marker_key" /f >/dev/null 2>&1
+    reg_delete "$marker_key"
 }
 
 marker_exists() {
-    wine_cmd reg query "$marker_key" >/dev/null 2>&1
+    reg_exists "$marker_key"
+}
+
+# expect_registered PATH: the marker and the uninstall entry of a finished
+# installation in PATH.
+expect_registered() {
+    expect_reg "$marker_key" Instalado "$1"
+    expect_reg "$uninstall_key" UninstallString 'C:\windows\Dexal.EXE'
+    expect_reg "$uninstall_key" DisplayName 'Demo Morvadin Brumaria'
 }
 
 # ---- scenarios -------------------------------------------------------------
@@ -193,7 +84,7 @@ marker_exists() {
 scenario_nt_refusal() {
     copy_cd "$work/cd"
     map_drive d "$work/cd"
-    wine_cmd reg add "$version_key" /v Version /d winxp /f >/dev/null
+    windows_version winxp
     robot nt_refusal.txt
     marker_exists && fail "the marker key exists after the refusal"
     expect_absent "$work/cd/Longitud.dat" "no size check on Windows NT"
@@ -210,7 +101,7 @@ scenario_first_start() {
     map_drive d "$cd"
     robot first_start.txt
     marker_exists || fail "no marker key after the first start"
-    wine_cmd reg query "$marker_key" /v Instalado >/dev/null 2>&1 && fail "the marker has a value Instalado"
+    reg_exists "$marker_key" Instalado && fail "the marker has a value Instalado"
     # The F lines (the renamed Texto.txt by its source) and the X tree MUSICA.
     local listed=(Brumaria.EXE BRUMARIA.ICO Readme.txt Texto.txt DATOS/CONFIG.INI DATOS/NIVELES/NIVEL1.DAT
         DATOS/NIVELES/NIVEL2.DAT MUSICA/AMBIENTE.WAV MUSICA/INTRO.MID MUSICA/TEMAS/BATALLA.MID MUSICA/TEMAS/BRUMA.MID)
@@ -233,7 +124,7 @@ scenario_earlier_installation() {
     cp "$cd_dir/Brumaria.EXE" "$e/Juegos/DemoMB/Brumaria.EXE"
     map_drive d "$cd"
     map_drive e "$e"
-    wine_cmd reg add "$marker_key" /v Instalado /d 'E:\Juegos\DemoMB\' /f >/dev/null
+    reg_set "$marker_key" Instalado 'E:\Juegos\DemoMB\'
 
     robot earlier_run.txt
     robot earlier_cancel.txt
@@ -245,31 +136,30 @@ scenario_earlier_installation() {
     expect_entries "$e" Juegos Reinstalado
     expect_absent "$prefix/drive_c/Reinstalado" "Reinstalar keeps drive E"
     # The reinstallation registers its new place.
-    wine_cmd reg query "$marker_key" /v Instalado | grep -qF 'E:\Reinstalado\' ||
-        fail "the reinstallation did not register E:/Reinstalado"
-    wine_cmd reg add "$marker_key" /v Instalado /d 'E:\Juegos\DemoMB\' /f >/dev/null
+    expect_reg "$marker_key" Instalado 'E:\Reinstalado\'
+    reg_set "$marker_key" Instalado 'E:\Juegos\DemoMB\'
 
-    if [ -e "$dexal" ]; then
-        echo "note: $dexal exists and is not the stand-in: Desinstalar not tried"
+    # The reinstallation has put the CD's Dexal.EXE there: a stand-in too.
+    if [ -e "$dexal" ] && ! is_cd_copy "$dexal"; then
+        echo "note: $dexal exists and is not a stand-in: Desinstalar not tried"
     else
         cp "$cd_dir/Brumaria.EXE" "$dexal"
         robot earlier_uninstall.txt
         rm -f "$dexal"
     fi
-    wine_cmd reg query "$marker_key" /v Instalado | grep -qF 'E:\Juegos\DemoMB\' ||
-        fail "the marker value changed"
+    expect_reg "$marker_key" Instalado 'E:\Juegos\DemoMB\'
 
     # A directory with spaces still starts the right program.
     mkdir -p "$e/Mis Juegos/Demo MB"
     cp "$cd_dir/Brumaria.EXE" "$e/Mis Juegos/Demo MB/Brumaria.EXE"
-    wine_cmd reg add "$marker_key" /v Instalado /d 'E:\Mis Juegos\Demo MB\' /f >/dev/null
+    reg_set "$marker_key" Instalado 'E:\Mis Juegos\Demo MB\'
     robot earlier_run.txt earlier_run_spaces
-    wine_cmd reg add "$marker_key" /v Instalado /d 'E:\Juegos\DemoMB\' /f >/dev/null
+    reg_set "$marker_key" Instalado 'E:\Juegos\DemoMB\'
 
     local value n=0
     for value in 'C:' 'xyz'; do
         n=$((n + 1))
-        wine_cmd reg add "$marker_key" /v Instalado /d "$value" /f >/dev/null
+        reg_set "$marker_key" Instalado "$value"
         robot earlier_malformed.txt "earlier_malformed_$n"
     done
 }
@@ -284,7 +174,7 @@ scenario_drive_steps() {
     map_drive d "$cd"
     map_drive e "$e"
     map_drive g "$g"
-    rm -f "$dosdevices/z:"
+    unmap_drive z
     rm -rf "$c/Adelante3"
     robot drive_forward_1.txt   # C -> E
     forget_installation
@@ -299,7 +189,6 @@ scenario_drive_steps() {
     expect_entries "$g" Adelante2 Atras1
     expect_dir "$c/Adelante3" "three steps forward from C"
     rm -rf "$c/Adelante3"
-    ln -sfn "$z_target" "$dosdevices/z:"
 }
 
 # The checks of the typed directory, each with its message; the dialog stays
@@ -312,32 +201,20 @@ scenario_directory_checks() {
     printf 'no soy un directorio' >"$e/Juegos/DemoMB"
     map_drive d "$cd"
     map_drive e "$e"
-    local log=$work/e-events.log
-    rm -f "$log"
-    python3 "$here/watch-dirs.py" "$e" "$log" &
-    watcher=$!
-    local _
-    for _ in $(seq 100); do
-        [ -s "$log" ] && break
-        sleep 0.02
-    done
-    [ -s "$log" ] || { fail "the directory watch did not start"; kill "$watcher"; watcher=; }
-
+    local log=$work/e-events.log events
+    watch_dir "$e" "$log"
     robot directory_refused.txt
-    [ -n "$watcher" ] && kill "$watcher" && wait "$watcher" 2>/dev/null
-    watcher=
+    stop_watch
     expect_entries "$e" Juegos
     expect_entries "$e/Juegos" DemoMB
     [ -f "$e/Juegos/DemoMB" ] || fail "Juegos\\DemoMB is no longer the file"
     # Nuevo was made for Nuevo\Ot|ro and taken away again; nothing else.
-    local events
     events=$(tail -n +2 "$log" | tr '\n' ',')
     [ "$events" = "create Nuevo,delete Nuevo," ] || fail "changes in E:\\ were [$events]"
 
     robot directory_accepted.txt
     # Registered as typed, so with two backslashes at the end.
-    wine_cmd reg query "$marker_key" /v Instalado | tr -d '\r' | grep -qE 'REG_SZ +E:\\DemoMB\\\\$' ||
-        fail "Instalado is not E:\\DemoMB\\\\ (as typed, with its backslash)"
+    expect_reg "$marker_key" Instalado 'E:\DemoMB\\'
     expect_entries "$e" DemoMB Juegos
     expect_dir "$e/DemoMB" "DemoMB\\ accepted"
 }
@@ -409,16 +286,7 @@ scenario_readonly_cd() {
     local cd=$work/cd ro=$work/ro
     copy_cd "$cd"
     mkdir -p "$ro"
-    if ! mount --bind "$cd" "$ro" 2>/dev/null; then
-        echo "SKIP: bind mounts are not permitted here"
-        return $SKIP
-    fi
-    mounted+=("$ro")
-    if ! mount -o remount,bind,ro "$ro" 2>/dev/null || touch "$ro/.writable" 2>/dev/null; then
-        rm -f "$ro/.writable"
-        echo "SKIP: the bind mount cannot be made read-only here"
-        return $SKIP
-    fi
+    mount_readonly "$cd" "$ro" || return
     map_drive d "$ro"
     robot readonly_cd.txt
     expect_absent "$cd/Longitud.dat" "read-only CD"
@@ -466,16 +334,14 @@ scenario_full_install() {
     chmod a-w "$dexal"
     # A Wine process first: the first one after a server start carries out
     # WININIT.INI, as Windows 95 does at its start.
-    wine_cmd reg query 'HKCU\Software' >/dev/null 2>&1
+    reg_exists 'HKCU\Software'
     printf '[Rename]\r\nNUL=C:\\windows\\temp\\otro.tmp\r\nNUL=C:\\windows\\Dexal.EXE\r\n' >"$windows/wininit.ini"
     rm -rf "$target"
     map_drive d "$cd"
 
     robot full_install.txt
-    for name in Brumaria.EXE BRUMARIA.ICO Readme.txt DATOS/CONFIG.INI DATOS/NIVELES/NIVEL1.DAT DATOS/NIVELES/NIVEL2.DAT \
-        MUSICA/AMBIENTE.WAV MUSICA/INTRO.MID MUSICA/TEMAS/BATALLA.MID MUSICA/TEMAS/BRUMA.MID; do
-        cmp -s "$cd/$name" "$target/$name" || fail "$name was not installed as it is on the CD"
-    done
+    expect_same "$cd" "$target" Brumaria.EXE BRUMARIA.ICO Readme.txt DATOS/CONFIG.INI DATOS/NIVELES/NIVEL1.DAT \
+        DATOS/NIVELES/NIVEL2.DAT MUSICA/AMBIENTE.WAV MUSICA/INTRO.MID MUSICA/TEMAS/BATALLA.MID MUSICA/TEMAS/BRUMA.MID
     cmp -s "$cd/Texto.txt" "$target/AYUDA.TXT" || fail "Texto.txt was not installed as AYUDA.TXT"
     expect_absent "$target/Texto.txt" "renamed file"
     expect_absent "$target/MUSICA/.indice" "dot-named tree entry"
@@ -484,14 +350,9 @@ scenario_full_install() {
         [ "$(stat -c %Y "$target/$name")" = 946728000 ] || echo "FAIL: $name does not carry its stamp 2000-01-01 12:00:00"
     done | grep FAIL && failed=1
     cmp -s "$cd/Dexal.EXE" "$dexal" || fail "the read-only earlier Dexal.EXE was not replaced"
-    expect_bytes "$windows/wininit.ini" "$(printf '[Rename]\r\nNUL=C:\\windows\\temp\\otro.tmp\r\n' | od -An -tx1 -v | tr -d ' \n')" \
+    expect_text "$windows/wininit.ini" '[Rename]\r\nNUL=C:\\windows\\temp\\otro.tmp\r\n' \
         "WININIT.INI keeps the other NUL entry only"
-    wine_cmd reg query "$marker_key" /v Instalado | tr -d '\r' | grep -qE 'Instalado +REG_SZ +C:\\DemoMB\\$' ||
-        fail "Instalado is not C:\\DemoMB\\"
-    wine_cmd reg query "$uninstall_key" /v UninstallString | tr -d '\r' |
-        grep -qiE 'UninstallString +REG_SZ +C:\\windows\\Dexal.EXE$' || fail "UninstallString is wrong"
-    wine_cmd reg query "$uninstall_key" /v DisplayName | tr -d '\r' |
-        grep -qE 'DisplayName +REG_SZ +Demo Morvadin Brumaria$' || fail "DisplayName is wrong"
+    expect_registered 'C:\DemoMB\'
 
     robot earlier_cancel.txt next_start
     chmod u+w "$dexal" 2>/dev/null
@@ -499,7 +360,8 @@ scenario_full_install() {
 }
 
 # Failures along the road are reported and the run still completes and
-# registers the installation.
+# registers the installation; so does a run whose list has gone since the
+# start.
 scenario_install_failures() {
     local cd=$work/cd target=$prefix/drive_c/DemoMB
     copy_cd "$cd"
@@ -511,11 +373,43 @@ scenario_install_failures() {
     mkdir -p "$target/MUSICA/INTRO.MID"
     map_drive d "$cd"
     robot install_failures.txt
-    cmp -s "$cd/Brumaria.EXE" "$target/Brumaria.EXE" || fail "Brumaria.EXE was not installed after all"
-    cmp -s "$cd/MUSICA/TEMAS/BRUMA.MID" "$target/MUSICA/TEMAS/BRUMA.MID" || fail "the rest of the tree was not installed"
+    expect_same "$cd" "$target" Brumaria.EXE MUSICA/TEMAS/BRUMA.MID
     expect_dir "$target/VACIO/SUB" "empty tree"
     expect_absent "$target/GRAFICOS" "no archive"
-    wine_cmd reg query "$marker_key" /v Instalado | grep -qF 'C:\DemoMB\' || fail "the installation was not registered"
+    expect_reg "$marker_key" Instalado 'C:\DemoMB\'
+
+    rm -f "$cd/INST_100.NFO"
+    rm -rf "$target"
+    forget_installation
+    robot list_gone.txt
+    expect_registered 'C:\DemoMB\'
+    rm -rf "$target"
+}
+
+# A damaged Resource.lzh: an entry's data with its last byte changed (the
+# entry's CRC does not match) or cut off in its middle. The unpacking stops
+# at that entry, which stays partly written, and is reported by the
+# archive's name; the entries before it are in place, the later ones never
+# come, and the rest of the run completes.
+scenario_damaged_archive() {
+    local cd=$work/cd target=$prefix/drive_c/DemoMB resource=$here/../../../samplecd/resource how
+    copy_cd "$cd"
+    map_drive d "$cd"
+    for how in changed cut; do
+        damage_archive "$cd_dir/Resource.lzh" 'GRAFICOS\TITULO.BMP' $how >"$cd/Resource.lzh" || fail "no $how archive"
+        rm -rf "$target" "$cd/Longitud.dat" "$dexal"
+        forget_installation
+        reg_delete "$uninstall_key"
+        robot damaged_archive.txt "damaged_archive_$how"
+        expect_same "$resource" "$target" DATOS/NIVEL1.MAP DATOS/VACIO.DAT GRAFICOS/LOSETAS.BMP
+        [ -f "$target/GRAFICOS/TITULO.BMP" ] && ! cmp -s "$resource/GRAFICOS/TITULO.BMP" "$target/GRAFICOS/TITULO.BMP" ||
+            fail "$how archive: GRAFICOS/TITULO.BMP is not the partly written entry"
+        expect_absent "$target/LEEME.TXT" "$how archive"
+        expect_absent "$target/SONIDO" "$how archive"
+        expect_same "$cd" "$target" Brumaria.EXE MUSICA/TEMAS/BRUMA.MID
+        expect_same "$cd" "$prefix/drive_c/windows" Dexal.EXE
+        expect_registered 'C:\DemoMB\'
+    done
     rm -rf "$target"
 }
 
@@ -531,24 +425,13 @@ scenario_readonly_target() {
     mkdir -p "$target"
     printf 'icono anterior' >"$file"
     chmod a-w "$file"
-    if ! mount --bind "$file" "$file" 2>/dev/null; then
-        echo "SKIP: bind mounts are not permitted here"
-        return $SKIP
-    fi
-    mounted+=("$file")
-    if ! mount -o remount,bind,ro "$file" 2>/dev/null || (printf x >>"$file") 2>/dev/null; then
-        echo "SKIP: the bind mount cannot be made read-only here"
-        return $SKIP
-    fi
+    mount_readonly "$file" "$file" || return
     map_drive d "$cd"
     robot readonly_target.txt
-    expect_bytes "$file" "$(printf 'icono anterior' | od -An -tx1 -v | tr -d ' \n')" "read-only destination"
-    for name in Brumaria.EXE Readme.txt MUSICA/AMBIENTE.WAV; do
-        cmp -s "$cd/$name" "$target/$name" || fail "$name was not installed next to the read-only file"
-    done
+    expect_text "$file" 'icono anterior' "read-only destination"
+    expect_same "$cd" "$target" Brumaria.EXE Readme.txt MUSICA/AMBIENTE.WAV
     marker_exists || fail "the installation was not registered"
-    umount "$file"
-    mounted=()
+    unmount_all
     rm -rf "$target"
 }
 
@@ -577,61 +460,27 @@ scenario_window_size() {
     robot window_size.txt
 }
 
-# Pictures of the window for people to look at: a prefix of its own with a
-# real (X11) graphics driver under Xvfb; plain wine, since wine-run takes the
-# display away.
+# Pictures of the window for people to look at, and an installation recorded
+# for its progress bar: on a display, in a prefix of its own.
 scenario_screenshots() {
-    if ! command -v xvfb-run >/dev/null || ! command -v convert >/dev/null; then
-        echo "SKIP: xvfb-run or ImageMagick's convert is missing"
+    if ! command -v Xvfb >/dev/null || ! command -v convert >/dev/null; then
+        echo "SKIP: Xvfb or ImageMagick's convert is missing"
         return $SKIP
     fi
-    local template=${WINE_PREFIX_TEMPLATE:-$prefix.template} shots=$build_dir/screenshots
-    local own=$work/prefix cd=$work/cd
-    [ -d "$template" ] || { fail "no prefix template $template"; return; }
-    rm -rf "$own"
-    cp -a "$template" "$own" || { fail "cannot copy $template"; return; }
+    local shots=$build_dir/screenshots cd=$work/cd name
     copy_cd "$cd"
-    ln -sfn "$cd" "$own/dosdevices/d:"
     mkdir -p "$shots"
-    rm -f "$shots/zelmot-start.png" "$shots/zelmot-drive-step.png" "$work"/*.bmp
-    cp "$here/screenshots.txt" "$here/bar.txt" "$work/"
+    rm -f "$shots/zelmot-start.png" "$shots/zelmot-drive-step.png"
     (
-        cd "$work" || exit 1
-        # The environment of wine-prefix.sh's wine_env, keeping DISPLAY.
-        export WINEPREFIX=$own WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= LC_ALL=C.UTF-8
-        {
-            wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f &&
-                wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f &&
-                wine reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /f
-        } </dev/null >"$work/prefix.log" 2>&1 || exit 1
-        wineserver -k
-        wineserver -w
-        # Two robot runs on one display: the pictures, then an installation.
-        xvfb-run -a -s '-screen 0 1024x768x24' bash -c '
-            run() { wine "$1" --timeout 20 --script "$2\\$3.txt" --cwd "D:\\" -- "D:\\ZELMOT.EXE" >"$3.transcript.cp1252" 2>&1; }
-            run "$1" "$2" screenshots; first=$?
-            run "$1" "$2" bar; second=$?
-            wineserver -k
-            [ $first = 0 ] && [ $second = 0 ]' _ "$uirobot" "Z:${work//\//\\}" </dev/null >/dev/null 2>&1
-    )
-    local status=$? label
-    for label in screenshots bar; do
-        iconv -f CP1252 -t UTF-8 "$work/$label.transcript.cp1252" >"$work/$label.transcript"
-    done
-    WINEPREFIX=$own wineserver -w 2>/dev/null
-    rm -rf "$own"
-    if [ "$status" != 0 ]; then
-        fail "a robot run on the display failed"
-        cat "$work/screenshots.transcript" "$work/bar.transcript" "$work/prefix.log"
-        return
-    fi
-    check_transcript "$here/screenshots.txt" "$work/screenshots.transcript" screenshots
-    check_transcript "$here/bar.txt" "$work/bar.transcript" bar
+        use_display "$work/prefix" "$cd" || exit 1
+        robot screenshots.txt
+        robot bar.txt
+        exit "$failed"
+    ) || { failed=1; return; }
     # The bar in the recorded installation: it fills from the left, never
     # shrinks, and ends exactly full.
     /usr/bin/python3 "$here/../../../scripts/progress-frames.py" --check "$work"/bar-*.bmp >"$work/bar.fills" ||
         { cat "$work/bar.fills"; fail "the progress bar was not drawn as it should be"; }
-    local name
     for name in start drive-step; do
         if [ ! -s "$work/$name.bmp" ]; then
             fail "no screenshot $name.bmp"
@@ -646,26 +495,4 @@ scenario_screenshots() {
         fail "a recorded frame is not the window's size"
 }
 
-# ---- main -------------------------------------------------------------------
-
-declare -F "scenario_$scenario" >/dev/null || { echo "zelmot-e2e.sh: no scenario $scenario" >&2; exit 2; }
-[ -f "$cd_dir/ZELMOT.EXE" ] || { echo "zelmot-e2e.sh: no ZELMOT.EXE in $cd_dir" >&2; exit 2; }
-# A run that was killed may have left its read-only mount behind.
-while read -r stale; do
-    umount "$stale"
-done < <(findmnt -rn -o TARGET | grep -F "$work/")
-rm -rf "$work"
-mkdir -p "$work"
-trap cleanup EXIT
-trap 'exit 1' INT TERM
-reset_prefix
-# The screenshots have a prefix of their own.
-[ "$scenario" = screenshots ] || ensure_cd_drive_type
-t0=${EPOCHREALTIME/[.,]/}
-"scenario_$scenario"
-result=$?
-t1=${EPOCHREALTIME/[.,]/}
-printf 'scenario %s: %d.%02d s\n' "$scenario" $(((t1 - t0) / 1000000)) $(((t1 - t0) / 10000 % 100))
-[ "$result" = "$SKIP" ] && [ "$failed" = 0 ] && exit $SKIP
-[ "$failed" = 0 ] && [ "$result" = 0 ] && { echo "passed: $scenario"; exit 0; }
-exit 1
+e2e_main "$@"

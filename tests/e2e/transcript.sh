@@ -1,5 +1,5 @@
 # Checks a robot transcript against the expectations written into its
-# script (sourced by the robot's tests and the installer's end-to-end tests):
+# script (sourced by the robot's tests and by the end-to-end library, lib.sh):
 #   #= TEXT   must appear, within some line, after the previous #= match
 #   #! TEXT   must not appear anywhere
 # check_transcript SCRIPT TRANSCRIPT [LABEL] reports each miss through the

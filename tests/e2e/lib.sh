@@ -1,0 +1,364 @@
+# What the end-to-end scenarios of every program share (sourced). A program's
+# scenario script (tests/installer/e2e/zelmot-e2e.sh, for one) sets `here` to
+# its own folder, sources this file, defines its scenario_NAME functions and
+# its settings, and ends with
+#   e2e_main SCENARIO UIROBOT CD_DIR WINE_RUN BUILD_DIR
+# which runs scenario_SCENARIO in the test prefix ($WINE_TEST_PREFIX), with
+# the sample CD at CD_DIR, the UI robot UIROBOT, the build's wine-run.
+#
+# Settings:
+#   e2e_program  the program the robot starts, e.g. 'D:\ZELMOT.EXE' (one on
+#                D: must be on the CD), in e2e_cwd (default D:\)
+#   e2e_keys     registry keys (HKCU\... or HKLM\...) that the program or its
+#                scenarios write
+#   e2e_copies   files in the prefix that scenarios leave behind as copies of
+#                a program of the CD
+#
+# Every scenario works in its own folder (NAME/SCENARIO below the current
+# directory, NAME the scenario script's name) on its own copy of the CD, runs
+# robot scripts of the scenario script's folder and checks the result on the
+# host. A robot run passes when the robot exits with 0 and its transcript has
+# the script's "#= TEXT" lines and none of its "#! TEXT" lines (transcript.sh).
+# Transcripts stay in the scenario's folder.
+#
+# What a scenario changes in the prefix (drive mappings, the keys above, the
+# program's own Windows version, the copies above, the robot's copy on C:,
+# bind mounts, a directory watch) is reset before it starts and again when
+# it ends, so scenarios do not depend on each other or on their order. The
+# one lasting change is the type of drive D: (CD-ROM) in
+# HKLM\Software\Wine\Drives; the server is restarted only when it has to be
+# set. Exit status: 0 passed, 1 failed, 77 skipped.
+
+lib_dir=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")
+# shellcheck source=transcript.sh
+source "$lib_dir/transcript.sh"
+# shellcheck source=../../scripts/wine-prefix.sh
+source "$lib_dir/../../scripts/wine-prefix.sh"
+# shellcheck source=../../scripts/wine-display.sh
+source "$lib_dir/../../scripts/wine-display.sh"
+
+prefix=${WINE_TEST_PREFIX:?WINE_TEST_PREFIX names the test prefix}
+e2e_name=$(basename "$0" .sh)
+e2e_program=
+e2e_cwd='D:\'
+e2e_keys=()
+e2e_copies=()
+robot_timeout=10
+on_display=
+SKIP=77
+failed=0
+mounted=()
+watcher=
+
+fail() {
+    echo "FAIL: $*"
+    failed=1
+}
+
+# Wine in the test prefix, or in the display prefix of use_display.
+wine_cmd() {
+    if [ -n "$on_display" ]; then
+        WINEPREFIX=$prefix wine "$@" </dev/null
+    else
+        WINE_RUN_KEEP_ARGS=1 "$wine_run" "$@" </dev/null
+    fi
+}
+
+# ---- the registry ---------------------------------------------------------------
+
+reg_set() {
+    wine_cmd reg add "$1" /v "$2" /d "$3" /f >/dev/null
+}
+
+reg_delete() {
+    wine_cmd reg delete "$1" /f >/dev/null 2>&1
+}
+
+# reg_exists KEY [VALUE]
+reg_exists() {
+    wine_cmd reg query "$1" ${2:+/v "$2"} >/dev/null 2>&1
+}
+
+# The data of a value as reg prints it (code page 437; ASCII here).
+reg_value() {
+    wine_cmd reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n 's/^    .*    REG_[A-Z_]*    //p'
+}
+
+# expect_reg KEY VALUE DATA: the value holds exactly DATA.
+expect_reg() {
+    local got
+    got=$(reg_value "$1" "$2")
+    [ "$got" = "$3" ] || fail "$2 of $1 is [$got], expected [$3]"
+}
+
+# The key of the program's own Windows version (Wine's AppDefaults).
+app_defaults_key() {
+    echo "HKCU\\Software\\Wine\\AppDefaults\\${e2e_program##*\\}"
+}
+
+# windows_version VERSION: the program sees that version (win95, winxp ...).
+windows_version() {
+    reg_set "$(app_defaults_key)" Version "$1"
+}
+
+# ---- drives and the CD ------------------------------------------------------
+
+# map_drive LETTER DIR: the drive LETTER: shows DIR.
+map_drive() {
+    ln -sfn "$2" "$prefix/dosdevices/$1:"
+}
+
+unmap_drive() {
+    rm -f "$prefix/dosdevices/$1:"
+}
+
+# D: is a CD-ROM drive once HKLM\Software\Wine\Drives says so and the server
+# has restarted (wine-run starts a stopped server again).
+ensure_cd_drive_type() {
+    if [ "$(reg_value 'HKLM\Software\Wine\Drives' d:)" != cdrom ]; then
+        reg_set 'HKLM\Software\Wine\Drives' d: cdrom
+        WINEPREFIX=$prefix wineserver -k
+        WINEPREFIX=$prefix wineserver -w
+    fi
+}
+
+# A copy of the CD that the program may write to.
+copy_cd() {
+    rm -rf "$1"
+    cp -a "$cd_dir" "$1"
+}
+
+# A file that holds a copy of one of the CD's programs.
+is_cd_copy() {
+    local program
+    [ -f "$1" ] || return 1
+    for program in "$cd_dir"/*.EXE; do
+        cmp -s "$1" "$program" && return 0
+    done
+    return 1
+}
+
+# ---- bind mounts and a directory watch ---------------------------------------
+
+# mount_readonly SOURCE TARGET: a read-only view of SOURCE (a directory or a
+# file) at TARGET, which may be SOURCE itself; read-only for root as well.
+# Returns $SKIP, after saying so, where that cannot be done.
+mount_readonly() {
+    if ! mount --bind "$1" "$2" 2>/dev/null; then
+        echo "SKIP: bind mounts are not permitted here"
+        return $SKIP
+    fi
+    mounted+=("$2")
+    if ! mount -o remount,bind,ro "$2" 2>/dev/null || writable "$2"; then
+        echo "SKIP: the bind mount cannot be made read-only here"
+        return $SKIP
+    fi
+}
+
+writable() {
+    if [ -d "$1" ]; then
+        touch "$1/.writable" 2>/dev/null && rm -f "$1/.writable"
+    else
+        (: >>"$1") 2>/dev/null
+    fi
+}
+
+unmount_all() {
+    local mount
+    for mount in "${mounted[@]}"; do
+        mountpoint -q "$mount" && umount "$mount"
+    done
+    mounted=()
+}
+
+# watch_dir DIR LOG: from now until stop_watch, LOG records what is created
+# and removed right inside DIR (watch-dirs.py; its first line is "ready").
+watch_dir() {
+    local _
+    rm -f "$2"
+    python3 "$lib_dir/watch-dirs.py" "$1" "$2" &
+    watcher=$!
+    for _ in $(seq 100); do
+        [ -s "$2" ] && return 0
+        sleep 0.02
+    done
+    fail "the directory watch did not start"
+    stop_watch
+    return 1
+}
+
+stop_watch() {
+    if [ -n "$watcher" ]; then
+        kill "$watcher" 2>/dev/null
+        wait "$watcher" 2>/dev/null
+    fi
+    watcher=
+}
+
+# ---- the robot ----------------------------------------------------------------
+
+robot_dir() {
+    echo "$prefix/drive_c/windows/temp/$e2e_name"
+}
+
+# robot SCRIPT [LABEL]: runs the program with SCRIPT of the scenario script's
+# folder and checks the transcript (LABEL.transcript, LABEL defaulting to
+# the script's name). The robot (with its hook library) and the script are
+# run from C:, so that a scenario may take Z: away; the robot's own files
+# (screenshots) go to the scenario's folder.
+robot() {
+    local script=$here/$1 label=${2:-$(basename "$1" .txt)} dir status before=$failed
+    local raw=$work/$label.transcript.cp1252 out=$work/$label.transcript win="C:\\windows\\temp\\$e2e_name"
+    dir=$(robot_dir)
+    mkdir -p "$dir"
+    cp "$uirobot" "$dir/uirobot.exe"
+    cp "$(dirname "$uirobot")/uirobothook.dll" "$dir/"
+    cp "$script" "$dir/$label.txt"
+    (cd "$work" && wine_cmd "$win\\uirobot.exe" --timeout "$robot_timeout" --script "$win\\$label.txt" \
+        --cwd "$e2e_cwd" -- "$e2e_program") >"$raw" 2>&1
+    status=$?
+    iconv -f CP1252 -t UTF-8 "$raw" >"$out" || fail "$label: the transcript is not code page 1252"
+    [ "$status" = 0 ] || fail "$label: uirobot exited with $status"
+    check_transcript "$script" "$out" "$label"
+    if [ "$failed" != "$before" ]; then
+        echo "---- $label transcript"
+        cat "$out"
+        echo "----"
+    else
+        echo "ok: $label"
+    fi
+}
+
+# use_display DIR CD: from here on (in a subshell: it is not undone) Wine runs
+# in a prefix of its own at DIR, a copy of the test prefix's template, that
+# draws on an Xvfb display, with CD as its CD-ROM drive D:. Returns 1, after
+# saying why, when that cannot be set up.
+use_display() {
+    local template=${WINE_PREFIX_TEMPLATE:-$prefix.template} log=$work/display-prefix.log
+    [ -d "$template" ] || { fail "no prefix template $template"; return 1; }
+    rm -rf "$1"
+    cp -a "$template" "$1" || { fail "cannot copy $template"; return 1; }
+    prefix=$1 on_display=1 robot_timeout=20
+    trap 'WINEPREFIX=$prefix wineserver -k 2>/dev/null; WINEPREFIX=$prefix wineserver -w; display_stop; rm -rf "$prefix"' EXIT
+    wine_env
+    map_drive d "$2"
+    display_prefix "$prefix" >"$log" 2>&1 || { fail "$(cat "$log")"; return 1; }
+    display_start "$work" 2>"$log" || { fail "$(cat "$log")"; return 1; }
+}
+
+# ---- host-side checks ----------------------------------------------------------
+
+# The bytes of a file as hex, "" for an empty one.
+hex_of() {
+    od -An -tx1 -v "$1" | tr -d ' \n'
+}
+
+le32() {
+    printf '%02x%02x%02x%02x' $(($1 & 255)) $(($1 >> 8 & 255)) $(($1 >> 16 & 255)) $(($1 >> 24 & 255))
+}
+
+expect_dir() {
+    [ -d "$1" ] || fail "${2:-}: no directory $1"
+}
+
+expect_absent() {
+    [ ! -e "$1" ] || fail "${2:-}: $1 should not exist"
+}
+
+# expect_bytes FILE HEX [LABEL]: FILE holds exactly these bytes.
+expect_bytes() {
+    local got
+    got=$(hex_of "$1" 2>/dev/null) || { fail "${3:-}: no file $1"; return; }
+    [ "$got" = "$2" ] || fail "${3:-}: $1 holds [$got], expected [$2]"
+}
+
+# expect_text FILE TEXT [LABEL]: FILE holds exactly TEXT (printf's escapes).
+expect_text() {
+    expect_bytes "$1" "$(printf "$2" | od -An -tx1 -v | tr -d ' \n')" "${3:-}"
+}
+
+# expect_entries DIR NAME...: DIR holds exactly these entries.
+expect_entries() {
+    local dir=$1 got want
+    shift
+    got=$(ls -A "$dir" | LC_ALL=C sort | tr '\n' ' ')
+    want=$(printf '%s\n' "$@" | LC_ALL=C sort | sed '/^$/d' | tr '\n' ' ')
+    [ "$got" = "$want" ] || fail "$dir holds [${got% }], expected [${want% }]"
+}
+
+# expect_same FROM TO NAME...: each NAME below TO is NAME below FROM, byte
+# for byte.
+expect_same() {
+    local from=$1 to=$2 name
+    shift 2
+    for name in "$@"; do
+        cmp -s "$from/$name" "$to/$name" || fail "$to/$name is not $from/$name"
+    done
+}
+
+# ---- reset and main ------------------------------------------------------------
+
+reset_prefix() {
+    local file key letter reset=$work/reset.reg
+    unmount_all
+    stop_watch
+    for letter in d e f g; do
+        unmap_drive $letter
+    done
+    [ -e "$prefix/dosdevices/z:" ] || ln -sfn "$z_target" "$prefix/dosdevices/z:"
+    for file in "${e2e_copies[@]}"; do
+        if is_cd_copy "$file"; then
+            chmod u+w "$file"
+            rm -f "$file"
+        fi
+    done
+    rm -rf "$(robot_dir)"
+    # Every key in one Wine start.
+    printf 'REGEDIT4\r\n' >"$reset"
+    for key in "${e2e_keys[@]}" "$(app_defaults_key)"; do
+        key=${key/#HKCU\\/HKEY_CURRENT_USER\\}
+        printf '\r\n[-%s]\r\n' "${key/#HKLM\\/HKEY_LOCAL_MACHINE\\}" >>"$reset"
+    done
+    wine_cmd regedit /S "Z:${reset//\//\\}" >/dev/null 2>&1 || fail "cannot reset the registry with $reset"
+}
+
+e2e_cleanup() {
+    local status=$?
+    trap - EXIT INT TERM
+    reset_prefix
+    exit "$status"
+}
+
+e2e_main() {
+    if [ $# -ne 5 ]; then
+        echo "usage: $e2e_name.sh SCENARIO UIROBOT CD_DIR WINE_RUN BUILD_DIR" >&2
+        exit 2
+    fi
+    scenario=$1 uirobot=$2 cd_dir=$3 wine_run=$4 build_dir=$5
+    work=$PWD/$e2e_name/$scenario
+    declare -F "scenario_$scenario" >/dev/null || { echo "$e2e_name.sh: no scenario $scenario" >&2; exit 2; }
+    case "$e2e_program" in
+        [Dd]:\\*) [ -f "$cd_dir/${e2e_program:3}" ] || { echo "$e2e_name.sh: no ${e2e_program:3} in $cd_dir" >&2; exit 2; } ;;
+    esac
+    z_target=/
+    [ -L "$prefix/dosdevices/z:" ] && z_target=$(readlink "$prefix/dosdevices/z:")
+    # A run that was killed may have left its read-only mount behind.
+    local stale t0 t1 result
+    while read -r stale; do
+        umount "$stale"
+    done < <(findmnt -rn -o TARGET | grep -F "$work/")
+    rm -rf "$work"
+    mkdir -p "$work"
+    trap e2e_cleanup EXIT
+    trap 'exit 1' INT TERM
+    reset_prefix
+    ensure_cd_drive_type
+    t0=${EPOCHREALTIME/[.,]/}
+    "scenario_$scenario"
+    result=$?
+    t1=${EPOCHREALTIME/[.,]/}
+    printf 'scenario %s: %d.%02d s\n' "$scenario" $(((t1 - t0) / 1000000)) $(((t1 - t0) / 10000 % 100))
+    [ "$result" = "$SKIP" ] && [ "$failed" = 0 ] && exit $SKIP
+    [ "$failed" = 0 ] && [ "$result" = 0 ] && { echo "passed: $scenario"; exit 0; }
+    exit 1
+}

@@ -81,7 +81,7 @@ void InstallDialog::InstallComponents()
 bool InstallDialog::ExtractResourceArchives()
 {
     ArchiveRunHost host(*this);
-    const ArchiveDirs dirs = {SourceDir, DestinationRoot(), WithBackslash(WindowsDirectory().c_str()),
+    const InstallDirs dirs = {SourceDir, DestinationRoot(), WithBackslash(WindowsDirectory().c_str()),
                               WithBackslash(SystemDirectory().c_str())};
     return ::ExtractResourceArchives(host, dirs);
 }

@@ -12,23 +12,55 @@
 #include <string>
 #include <windows.h>
 #include <ole2.h>
+#include <winreg.h>
 
 namespace {
 
 using ShellDdeInit = BOOL(WINAPI*)(BOOL);
 
-// Programs this process starts: no explorer windows for the groups, and no
-// menu entries on the machine that runs Wine.
-void KeepChildrenAway()
-{
-    char overrides[1024] = "";
-    GetEnvironmentVariableA("WINEDLLOVERRIDES", overrides, sizeof overrides);
-    std::string text = overrides;
-    if (!text.empty())
-        text += ';';
-    text += "explorer.exe=d;winemenubuilder.exe=d";
-    SetEnvironmentVariableA("WINEDLLOVERRIDES", text.c_str());
-}
+// Programs the server would start, turned off in the prefix while it runs:
+// explorer, which opens a window on every group it is told to create or
+// show, and winemenubuilder, which copies shortcuts into the menus of the
+// machine that runs Wine. Only the registry reaches them: a program's load
+// order comes from the Unix environment it was started with, which a Windows
+// process cannot change for its children. The desktop, started before, stays.
+class DisabledPrograms {
+public:
+    DisabledPrograms()
+    {
+        if (RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", &key_) != ERROR_SUCCESS)
+            return;
+        for (Saved& saved : saved_) {
+            DWORD size = sizeof saved.value - 1;
+            saved.existed = RegQueryValueExA(key_, saved.name, nullptr, nullptr,
+                                             reinterpret_cast<BYTE*>(saved.value), &size) == ERROR_SUCCESS;
+            saved.value[saved.existed ? size : 0] = '\0';
+            RegSetValueExA(key_, saved.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
+        }
+    }
+    ~DisabledPrograms()
+    {
+        if (!key_)
+            return;
+        for (const Saved& saved : saved_) {
+            if (saved.existed)
+                RegSetValueExA(key_, saved.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(saved.value),
+                               static_cast<DWORD>(std::strlen(saved.value) + 1));
+            else
+                RegDeleteValueA(key_, saved.name);
+        }
+        RegCloseKey(key_);
+    }
+
+private:
+    struct Saved {
+        const char* name;
+        bool existed;
+        char value[64];
+    };
+    HKEY key_ = nullptr;
+    Saved saved_[2] = {{"explorer.exe", false, ""}, {"winemenubuilder.exe", false, ""}};
+};
 
 }  // namespace
 
@@ -45,9 +77,9 @@ int main(int argc, char** argv)
         return 2;
     }
     // The server needs a desktop: the first window brings it up, before
-    // explorer is turned off for what follows.
+    // explorer is turned off.
     HWND window = CreateWindowA("STATIC", "progman_host", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    KeepChildrenAway();
+    DisabledPrograms disabled;
     OleInitialize(nullptr);
     HMODULE shell = LoadLibraryA("shell32.dll");
     auto init = shell ? reinterpret_cast<ShellDdeInit>(reinterpret_cast<void*>(GetProcAddress(shell, MAKEINTRESOURCEA(188))))

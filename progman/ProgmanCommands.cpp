@@ -2,7 +2,6 @@
 
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -16,19 +15,15 @@ bool Given(const char* text)
     return text && text[0];
 }
 
-// Formats through a scratch buffer, so that a refused command leaves out as
-// it was: never a cut command that the Program Manager would read as another.
+// False when the text and its zero do not fit: a cut command would reach the
+// Program Manager as a different one.
 __attribute__((format(printf, 3, 4))) bool Format(char* out, size_t size, const char* format, ...)
 {
-    char text[ProgmanCommands::ItemCommandBytes];
     va_list args;
     va_start(args, format);
-    const int length = std::vsnprintf(text, size, format, args);
+    const int length = std::vsnprintf(out, size, format, args);
     va_end(args);
-    if (length < 0 || static_cast<size_t>(length) >= size)
-        return false;
-    std::memcpy(out, text, static_cast<size_t>(length) + 1);
-    return true;
+    return length >= 0 && static_cast<size_t>(length) < size;
 }
 
 }  // namespace

@@ -29,7 +29,8 @@ public:
     int DeleteGroup(const char* group);
 
     // Texts are inserted as they stand (null reads as empty). A command that
-    // would not fit its buffer with its zero is refused: false, out unchanged.
+    // would not fit its buffer with its zero is refused: false, and out is
+    // not to be sent.
     static bool FormatCreateGroup(const char* group, const char* groupFile, char (&out)[GroupCommandBytes]);
     static bool FormatDeleteItem(const char* group, const char* item, char (&out)[ItemCommandBytes]);
     static bool FormatAddItem(const char* group, const char* commandLine, const char* item, const char* iconPath,

@@ -143,14 +143,4 @@ TEST(ProgmanCommands, BufferLimits)
     }
 }
 
-// A refused command leaves the buffer as it was: no cut command to send.
-TEST(ProgmanCommands, RefusedFormatKeepsBuffer)
-{
-    char out[ProgmanCommands::GroupCommandBytes] = "before";
-    EXPECT_FALSE(ProgmanCommands::FormatDeleteGroup(std::string(300, 'g').c_str(), out));
-    EXPECT_STREQ("before", out);
-    EXPECT_TRUE(ProgmanCommands::FormatDeleteGroup("G", out));
-    EXPECT_STREQ("[DeleteGroup(G)]", out);
-}
-
 }  // namespace

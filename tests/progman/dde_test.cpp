@@ -79,21 +79,13 @@ TEST(ProgmanDde, CommandsAsSent)
     ASSERT_EQ(3u, lines.size());
     EXPECT_EQ(0u, lines[1].find("execute 38 5b43"));
 
+    // The item forms with a group come with the items below.
     EXPECT_EQ(1, dde.CreateGroup(Group, "DEMOMB.GRP"));
-    EXPECT_EQ(1, dde.AddItem(Group, "C:\\DemoMB\\Readme.txt", "Readme", "C:\\DemoMB\\Readme.txt"));
-    EXPECT_EQ(1, dde.AddItem(Group, "C:\\DemoMB\\Readme.txt", "Readme", nullptr));
-    EXPECT_EQ(1, dde.AddItem("", "C:\\DemoMB\\Readme.txt", "Readme", "C:\\DemoMB\\Readme.txt"));
     EXPECT_EQ(1, dde.AddItem("", "C:\\DemoMB\\Readme.txt", "Readme", nullptr));
     EXPECT_EQ(1, dde.ShowGroup(Group, 5));
     EXPECT_EQ(1, dde.DeleteGroup(Group));
     EXPECT_EQ(Conversations({
                   "[CreateGroup(Demo Morvadin Brumaria,DEMOMB.GRP)]",
-                  "[ShowGroup(Demo Morvadin Brumaria,5)][DeleteItem(Readme)]",
-                  "[ShowGroup(Demo Morvadin Brumaria,5)][AddItem(C:\\DemoMB\\Readme.txt,Readme,C:\\DemoMB\\Readme.txt)]",
-                  "[ShowGroup(Demo Morvadin Brumaria,5)][DeleteItem(Readme)]",
-                  "[ShowGroup(Demo Morvadin Brumaria,5)][AddItem(C:\\DemoMB\\Readme.txt,Readme)]",
-                  "[DeleteItem(Readme)]",
-                  "[AddItem(C:\\DemoMB\\Readme.txt,Readme,C:\\DemoMB\\Readme.txt)]",
                   "[DeleteItem(Readme)]",
                   "[AddItem(C:\\DemoMB\\Readme.txt,Readme)]",
                   "[ShowGroup(Demo Morvadin Brumaria,5)]",

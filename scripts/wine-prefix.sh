@@ -43,7 +43,9 @@ wine_env() {
     export LC_ALL=C.UTF-8
     export WINEDEBUG=${WINE_RUN_WINEDEBUG:--all}
     # No Mono or Gecko installers: they would ask, and nothing here needs them.
-    export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+    # No winemenubuilder: wineboot and shortcuts would write into the menus of
+    # the machine that runs Wine.
+    export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
     unset DISPLAY WAYLAND_DISPLAY
 }
 

@@ -13,7 +13,7 @@ void ReportFailedArchive(ArchiveHost& host, const ArchiveRow& row)
 
 }  // namespace
 
-bool ArchiveTarget(const ArchiveRow& row, const ArchiveDirs& dirs, ArchiveHost& host, std::string& target)
+bool ArchiveTarget(const ArchiveRow& row, const InstallDirs& dirs, ArchiveHost& host, std::string& target)
 {
     switch (row.dirKind) {
     case SourceDirKind:
@@ -41,7 +41,7 @@ bool ArchiveTarget(const ArchiveRow& row, const ArchiveDirs& dirs, ArchiveHost& 
     }
 }
 
-bool ExtractResourceArchives(ArchiveHost& host, const ArchiveDirs& dirs)
+bool ExtractResourceArchives(ArchiveHost& host, const InstallDirs& dirs)
 {
     if (sLZHCount < 1)
         return true;

@@ -21,14 +21,6 @@ public:
     virtual int ExtractAll(const std::string& archivePath) = 0;
 };
 
-// The directories a row can name, each ending in "\".
-struct ArchiveDirs {
-    std::string source;       // kind 1
-    std::string destination;  // kind 2
-    std::string windows;      // kind 4
-    std::string system;       // kind 5
-};
-
 // Directory kinds of archive rows.
 enum ArchiveDirKind {
     SourceDirKind = 1,
@@ -40,10 +32,10 @@ enum ArchiveDirKind {
 };
 
 // The row's target directory; false when its kind (or its kind-3 box) is invalid.
-bool ArchiveTarget(const ArchiveRow& row, const ArchiveDirs& dirs, ArchiveHost& host, std::string& target);
+bool ArchiveTarget(const ArchiveRow& row, const InstallDirs& dirs, ArchiveHost& host, std::string& target);
 
 // Unpacks every row whose condition holds; false when an archive had a
 // failed entry or its target could not be entered, each reported with
 // "ERROR al instalar el fichero %s". The current directory is restored
 // afterwards.
-bool ExtractResourceArchives(ArchiveHost& host, const ArchiveDirs& dirs);
+bool ExtractResourceArchives(ArchiveHost& host, const InstallDirs& dirs);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 struct ComponentRow {
     const char* label;
@@ -35,3 +36,12 @@ extern const int sLZHCount;
 
 // A component's check box is control 2000 + its row.
 const int FirstComponentBoxId = 2000;
+
+// The directories that table rows name by their directory kinds, each ending
+// in "\".
+struct InstallDirs {
+    std::string source;       // kind 1: where the installer was started
+    std::string destination;  // kind 2: drive, ":\", the typed directory
+    std::string windows;      // kind 4
+    std::string system;       // kind 5
+};

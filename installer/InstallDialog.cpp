@@ -201,6 +201,8 @@ void InstallDialog::CreateCheckBoxes()
 
 int InstallDialog::ComponentState(int component) const
 {
+    if (component < 0 || component >= ComponentCount)
+        return 0;
     return static_cast<int>(SendMessageA(componentBoxes_[component], BM_GETCHECK, 0, 0));
 }
 
@@ -330,9 +332,8 @@ void InstallDialog::RunInstall()
     FinishInstall(restart);
 }
 
-// Steps that belong to the sound setup, the shared files and the program
-// group. Until those are in place the run passes through them.
+// Steps that belong to the sound setup and the shared files. Until those are
+// in place the run passes through them.
 bool InstallDialog::ProbeSoundDevices() { return true; }
 void InstallDialog::ConfigureSound() {}
 int InstallDialog::ReplaceSharedFiles() { return 0; }
-void InstallDialog::CreateProgramItems() {}

@@ -1,11 +1,13 @@
 // The steps of the install run after the directory exists: copying the
 // install lists, unpacking the resource archives, putting the uninstaller in
-// place, registering the installation and finishing.
+// place, registering the installation, the program group and finishing.
 #include "Archives.h"
 #include "Copy.h"
-#include "InstallDialog.h"
-#include "Registration.h"
 #include "Files.h"
+#include "InstallDialog.h"
+#include "ProgmanDde.h"
+#include "ProgramItems.h"
+#include "Registration.h"
 #include "WinInit.h"
 
 #include <vector>
@@ -54,6 +56,23 @@ private:
     InstallDialog& owner_;
 };
 
+class ItemRunHost : public ProgramItemHost {
+public:
+    explicit ItemRunHost(InstallDialog& owner) : owner_(owner) {}
+    void ShowMessage(const std::string& text, unsigned style) override { owner_.Message(text, style); }
+    int ComponentState(int component) override { return owner_.ComponentState(component); }
+
+private:
+    InstallDialog& owner_;
+};
+
+// The directories that table rows name.
+InstallDirs RunDirs(const std::string& source, const std::string& destination)
+{
+    return {source, destination, WithBackslash(files::WindowsDirectory().c_str()),
+            WithBackslash(files::SystemDirectory().c_str())};
+}
+
 }  // namespace
 
 std::string InstallDialog::DestinationRoot() const
@@ -70,9 +89,7 @@ void InstallDialog::InstallComponents()
 bool InstallDialog::ExtractResourceArchives()
 {
     ArchiveRunHost host(*this);
-    const ArchiveDirs dirs = {SourceDir, DestinationRoot(), WithBackslash(files::WindowsDirectory().c_str()),
-                              WithBackslash(files::SystemDirectory().c_str())};
-    return ::ExtractResourceArchives(host, dirs);
+    return ::ExtractResourceArchives(host, RunDirs(SourceDir, DestinationRoot()));
 }
 
 // Copies the uninstaller into the Windows directory, over a read-only copy
@@ -108,6 +125,17 @@ void InstallDialog::RegisterInstallation()
 {
     InstalledPath = DestinationRoot();
     registration::RegisterInstallation(files::WindowsDirectory(), InstalledPath, OwnsInstallDir);
+}
+
+// The group and its items. A Program Manager that is missing or does not
+// answer leaves them out and the run goes on.
+void InstallDialog::CreateProgramItems()
+{
+    const InstallDirs dirs = RunDirs(SourceDir, DestinationRoot());
+    ProgmanDde progman;
+    progman.ShowProgramManager();
+    ItemRunHost host(*this);
+    ::CreateProgramItems(host, progman, dirs);
 }
 
 void InstallDialog::FinishInstall(bool restart)

@@ -10,7 +10,8 @@
 #  - Without one, the installer runs under Xvfb and the UI robot presses
 #    "Instalar" and answers the messages; the script prints what the user
 #    would have seen (the robot's transcript), what was installed where, the
-#    registry values written, and where the screenshots are.
+#    program group's shortcuts, the registry values written, and where the
+#    screenshots are.
 set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")/.."
 root=$PWD
@@ -72,10 +73,31 @@ WINE_TEST_PREFIX=$prefix WINE_RUN_KEEP_ARGS=1 scripts/wine-run build/win64/tools
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
 display_prefix "$prefix"
 
+# Wine's desktop answers the installer's Program Manager commands and opens an
+# explorer window on the group for each of them (eleven), over the closing
+# message. The desktop, an explorer itself, is started first; explorer is
+# then turned off for the windows that would follow, until the run is over.
+quiet_shell() {
+    wine explorer.exe /desktop </dev/null >/dev/null 2>&1 &
+    local _ p
+    for _ in $(seq 100); do
+        for p in $(pgrep -f '^C:.windows.system32.explorer.exe /desktop'); do
+            tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && break 2
+        done
+        sleep 0.1
+    done
+    wine reg add 'HKCU\Software\Wine\DllOverrides' /v explorer.exe /d '' /f >/dev/null 2>&1
+}
+shell_back() {
+    wine reg delete 'HKCU\Software\Wine\DllOverrides' /v explorer.exe /f >/dev/null 2>&1
+}
+
 if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ]; then
     echo
     echo "== Starting the installer on $DISPLAY: install by hand, then close it."
-    (cd "$cd_dir" && wine 'D:\ZELMOT.EXE')
+    quiet_shell
+    (cd "$cd_dir" && wine 'D:\ZELMOT.EXE') || true
+    shell_back
 else
     cp build/win64/tools/uirobot/uirobot.exe build/win64/tools/uirobot/uirobothook.dll "$prefix/drive_c/"
     cat >"$prefix/drive_c/install.txt" <<'SCRIPT'
@@ -94,8 +116,10 @@ SCRIPT
     echo
     echo "== What the user sees (the robot's transcript)"
     display_start "$out"
+    quiet_shell
     wine 'C:\uirobot.exe' --cwd 'D:\' --script 'C:\install.txt' -- 'D:\ZELMOT.EXE' </dev/null |
         iconv -f CP1252 -t UTF-8
+    shell_back
     wineserver -k
     display_stop
     for shot in zelmot-start zelmot-done; do
@@ -114,6 +138,18 @@ fi
 echo
 echo "== Put into the Windows directory"
 find "$prefix/drive_c/windows" -maxdepth 1 -iname dexal.exe -printf '%10s  %TY-%Tm-%Td %TH:%TM  C:\\windows\\%f\n'
+echo
+echo "== The program group (Start Menu folder of the prefix's user)"
+group=$(compgen -G "$prefix/drive_c/users/*/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Demo Morvadin Brumaria" || true)
+if [ -n "$group" ]; then
+    for link in "$group"/*.lnk; do
+        [ -f "$link" ] || continue
+        # A shortcut keeps its target as a plain ANSI path.
+        echo "$(basename "$link" .lnk) -> $(strings -n 6 "$link" | grep -m1 -E '^[A-Z]:\\' || echo '?')"
+    done
+else
+    echo "(none: no Program Manager answered)"
+fi
 echo
 echo "== Registry values written"
 for key in 'HKCU\Software\Quelvar Multimedia\Instalar\Demo Morvadin Brumaria' \

@@ -9,8 +9,10 @@
 #
 # A fresh prefix is a copy of a template kept beside it (DIR.template, or
 # $WINE_PREFIX_TEMPLATE): wineboot --init takes seconds, a copy a fraction.
-# Template settings: Windows 95, the headless (null) graphics driver, and
-# Liberation Sans standing in for Arial and MS Sans Serif.
+# Template settings: Windows 95, the headless (null) graphics driver,
+# Liberation Sans standing in for Arial and MS Sans Serif, and no
+# winemenubuilder (Start Menu shortcuts made in a prefix stay there instead
+# of reaching the menus of the machine that runs Wine).
 #
 # The server is kept alive (wineserver -p) so that each test program starts in
 # tens of milliseconds. The first process of a server session also starts the
@@ -19,7 +21,7 @@
 # output pipes of a test (CTest would wait for them).
 
 # Bumped whenever the template's contents change, so old templates are rebuilt.
-WINE_TEMPLATE_RECIPE=3
+WINE_TEMPLATE_RECIPE=4
 
 # Environment of every Wine process started for the tests.
 #
@@ -41,7 +43,9 @@ wine_env() {
     export LC_ALL=C.UTF-8
     export WINEDEBUG=${WINE_RUN_WINEDEBUG:--all}
     # No Mono or Gecko installers: they would ask, and nothing here needs them.
-    export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+    # No winemenubuilder: wineboot and shortcuts would write into the menus of
+    # the machine that runs Wine.
+    export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
     unset DISPLAY WAYLAND_DISPLAY
 }
 
@@ -102,6 +106,7 @@ wine_build_template() {
             # Windows 95's Arial and MS Sans Serif, as Debian's metric twins.
             WINEPREFIX=$work wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans' /f &&
             WINEPREFIX=$work wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS Sans Serif' /d 'Liberation Sans' /f &&
+            WINEPREFIX=$work wine reg add 'HKCU\Software\Wine\DllOverrides' /v winemenubuilder.exe /d '' /f &&
             # A crashing program ends instead of waiting in an unseen crash dialog.
             WINEPREFIX=$work wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
     } </dev/null >"$work.log" 2>&1; then

@@ -39,7 +39,7 @@ public:
     int result = 1;
 };
 
-const ArchiveDirs Dirs = {"D:\\", "C:\\DemoMB\\", "C:\\WINDOWS\\", "C:\\WINDOWS\\SYSTEM\\"};
+const InstallDirs Dirs = {"D:\\", "C:\\DemoMB\\", "C:\\WINDOWS\\", "C:\\WINDOWS\\SYSTEM\\"};
 
 // Runs with sLZH's one row replaced by the given one.
 Strings Unpack(const ArchiveRow& row, FakeArchiveHost& host, bool& result)

@@ -82,8 +82,15 @@ wine_start_server() {
         *win95*) ;;
         *) echo "wine-prefix.sh: Windows version in $dir is not win95: $out" >&2; return 1 ;;
     esac
-    out=$(WINEPREFIX=$dir wine reg query 'HKLM\System\CurrentControlSet\Control\Nls\CodePage' \
-        /v ACP </dev/null 2>>"$dir.log")
+    # Right after a server start the query has been seen to print nothing
+    # once in a while: an empty answer is asked again.
+    local tries
+    for tries in 1 2 3; do
+        out=$(WINEPREFIX=$dir wine reg query 'HKLM\System\CurrentControlSet\Control\Nls\CodePage' \
+            /v ACP </dev/null 2>>"$dir.log")
+        [ -n "$out" ] && break
+        sleep 0.2
+    done
     case "$out" in
         *1252*) ;;
         *) echo "wine-prefix.sh: ANSI code page in $dir is not 1252: $out" >&2; return 1 ;;

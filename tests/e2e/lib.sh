@@ -8,11 +8,13 @@
 #
 # Settings:
 #   e2e_program  the program the robot starts, e.g. 'D:\ZELMOT.EXE' (one on
-#                D: must be on the CD), in e2e_cwd (default D:\)
+#                D: must be on the CD), in e2e_cwd (default D:\), with the
+#                arguments e2e_args (default none)
 #   e2e_keys     registry keys (HKCU\... or HKLM\...) that the program or its
 #                scenarios write
 #   e2e_copies   files in the prefix that scenarios leave behind as copies of
 #                a program of the CD
+#   e2e_reset    (a function, optional) resets whatever else they leave
 #
 # Every scenario works in its own folder (NAME/SCENARIO below the current
 # directory, NAME the scenario script's name) on its own copy of the CD, runs
@@ -41,6 +43,7 @@ prefix=${WINE_TEST_PREFIX:?WINE_TEST_PREFIX names the test prefix}
 e2e_name=$(basename "$0" .sh)
 e2e_program=
 e2e_cwd='D:\'
+e2e_args=()
 e2e_keys=()
 e2e_copies=()
 robot_timeout=10
@@ -201,13 +204,14 @@ robot_dir() {
     echo "$prefix/drive_c/windows/temp/$e2e_name"
 }
 
-# robot SCRIPT [LABEL]: runs the program with SCRIPT of the scenario script's
-# folder and checks the transcript (LABEL.transcript, LABEL defaulting to
+# robot SCRIPT [LABEL]: runs the program with SCRIPT (a path, or a name in
+# the scenario script's folder) and checks the transcript (LABEL.transcript, LABEL defaulting to
 # the script's name). The robot (with its hook library) and the script are
 # run from C:, so that a scenario may take Z: away; the robot's own files
 # (screenshots) go to the scenario's folder.
 robot() {
-    local script=$here/$1 label=${2:-$(basename "$1" .txt)} dir status before=$failed
+    local script=$1 label=${2:-$(basename "$1" .txt)} dir status before=$failed
+    [[ $script = /* ]] || script=$here/$script
     local raw=$work/$label.transcript.cp1252 out=$work/$label.transcript win="C:\\windows\\temp\\$e2e_name"
     dir=$(robot_dir)
     mkdir -p "$dir"
@@ -215,7 +219,7 @@ robot() {
     cp "$(dirname "$uirobot")/uirobothook.dll" "$dir/"
     cp "$script" "$dir/$label.txt"
     (cd "$work" && wine_cmd "$win\\uirobot.exe" --timeout "$robot_timeout" --script "$win\\$label.txt" \
-        --cwd "$e2e_cwd" -- "$e2e_program") >"$raw" 2>&1
+        --cwd "$e2e_cwd" -- "$e2e_program" "${e2e_args[@]}") >"$raw" 2>&1
     status=$?
     iconv -f CP1252 -t UTF-8 "$raw" >"$out" || fail "$label: the transcript is not code page 1252"
     [ "$status" = 0 ] || fail "$label: uirobot exited with $status"
@@ -320,6 +324,10 @@ reset_prefix() {
         printf '\r\n[-%s]\r\n' "${key/#HKLM\\/HKEY_LOCAL_MACHINE\\}" >>"$reset"
     done
     wine_cmd regedit /S "Z:${reset//\//\\}" >/dev/null 2>&1 || fail "cannot reset the registry with $reset"
+    # What else a program's scenarios leave behind, reset by their script.
+    if declare -F e2e_reset >/dev/null; then
+        e2e_reset
+    fi
 }
 
 e2e_cleanup() {

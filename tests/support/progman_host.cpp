@@ -4,9 +4,11 @@
 // shortcuts.
 //
 //   progman_host READY-EVENT QUIT-EVENT
+//   progman_host --while FILE
 //
-// It sets READY-EVENT once the server is up and ends when QUIT-EVENT is set
-// (or after a minute).
+// It sets READY-EVENT (or prints "ready") once the server is up and ends when
+// QUIT-EVENT is set (or FILE is gone), or after two minutes at the latest.
+// The second form serves scripts.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -67,12 +69,13 @@ private:
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: progman_host READY-EVENT QUIT-EVENT\n");
+        std::fprintf(stderr, "usage: progman_host READY-EVENT QUIT-EVENT | --while FILE\n");
         return 2;
     }
-    HANDLE ready = OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[1]);
-    HANDLE quit = OpenEventA(SYNCHRONIZE, FALSE, argv[2]);
-    if (!ready || !quit) {
+    const bool byFile = std::strcmp(argv[1], "--while") == 0;
+    HANDLE ready = byFile ? nullptr : OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[1]);
+    HANDLE quit = byFile ? nullptr : OpenEventA(SYNCHRONIZE, FALSE, argv[2]);
+    if (!byFile && (!ready || !quit)) {
         std::fprintf(stderr, "progman_host: no events %s, %s\n", argv[1], argv[2]);
         return 2;
     }
@@ -89,14 +92,22 @@ int main(int argc, char** argv)
         return 1;
     }
     init(TRUE);
-    SetEvent(ready);
+    if (byFile) {
+        std::printf("ready\n");
+        std::fflush(stdout);
+    } else {
+        SetEvent(ready);
+    }
 
-    const DWORD end = GetTickCount() + 60000;
+    const DWORD end = GetTickCount() + 120000;
     for (;;) {
         const DWORD now = GetTickCount();
         if (static_cast<LONG>(end - now) <= 0)
             break;
-        if (MsgWaitForMultipleObjects(1, &quit, FALSE, end - now, QS_ALLINPUT) == WAIT_OBJECT_0)
+        if (byFile && GetFileAttributesA(argv[2]) == INVALID_FILE_ATTRIBUTES)
+            break;
+        const DWORD wait = byFile ? 100 : end - now;
+        if (MsgWaitForMultipleObjects(byFile ? 0 : 1, &quit, FALSE, wait, QS_ALLINPUT) == WAIT_OBJECT_0 && !byFile)
             break;
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {

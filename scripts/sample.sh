@@ -10,7 +10,9 @@
 #  - Without one, the installer runs under Xvfb and the UI robot presses
 #    "Instalar" and answers the messages; the script prints what the user
 #    would have seen (the robot's transcript), what was installed where, the
-#    program group's shortcuts, the registry values written, and where the
+#    program group's shortcuts, the registry values written; then, as a
+#    second act, runs the registered uninstaller, answers "Sí" and shows what
+#    is left before and after the next start of Windows; and where the
 #    screenshots are.
 set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")/.."
@@ -92,7 +94,9 @@ shell_back() {
     wine reg delete 'HKCU\Software\Wine\DllOverrides' /v explorer.exe /f >/dev/null 2>&1
 }
 
+by_hand=
 if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ]; then
+    by_hand=1
     echo
     echo "== Starting the installer on $DISPLAY: install by hand, then close it."
     quiet_shell
@@ -156,6 +160,53 @@ for key in 'HKCU\Software\Quelvar Multimedia\Instalar\Demo Morvadin Brumaria' \
     'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Demo Morvadin Brumaria'; do
     wine reg query "$key" 2>/dev/null | tr -d '\r' | sed '/^$/d' || echo "$key: (none)"
 done
+
+# The second act: the uninstaller, started as the registered UninstallString
+# says, answered "Sí"; then the next start of Windows (wineboot -r carries out
+# WININIT.INI), which removes the uninstaller itself.
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Demo Morvadin Brumaria'
+uninstaller=$(wine reg query "$uninstall_key" /v UninstallString 2>/dev/null | tr -d '\r' |
+    sed -n 's/^    UninstallString    REG_SZ    //p')
+if [ -n "$by_hand" ]; then
+    echo
+    echo "== To uninstall: WINEPREFIX=$prefix wine '${uninstaller:-C:\windows\Dexal.EXE}'"
+elif [ -n "$uninstaller" ]; then
+    cat >"$prefix/drive_c/uninstall.txt" <<'SCRIPT'
+expect-box "desinstalar Demo Morvadin Brumaria?"
+screenshot C:\dexal-question.bmp
+press IDYES
+expect-box "desinstalado"
+screenshot C:\dexal-done.bmp
+press IDOK
+expect-exit 0
+SCRIPT
+    echo
+    echo "== Second act: $uninstaller (the registered UninstallString), as the user sees it"
+    display_start "$out"
+    quiet_shell
+    wine 'C:\uirobot.exe' --script 'C:\uninstall.txt' -- "$uninstaller" </dev/null | iconv -f CP1252 -t UTF-8
+    shell_back
+    for shot in dexal-question dexal-done; do
+        [ -f "$prefix/drive_c/$shot.bmp" ] && convert "$prefix/drive_c/$shot.bmp" "$shots/$shot.png"
+    done
+    echo
+    echo "== After the uninstallation"
+    [ -e "$prefix/drive_c/DemoMB" ] && echo "C:\DemoMB is still there" || echo "C:\DemoMB: gone"
+    [ -n "$group" ] && { [ -e "$group" ] && echo "program group: still there" || echo "program group: gone"; }
+    for key in 'HKCU\Software\Quelvar Multimedia\Instalar\Demo Morvadin Brumaria' "$uninstall_key"; do
+        wine reg query "$key" >/dev/null 2>&1 && echo "$key: still there" || echo "$key: gone"
+    done
+    echo "WININIT.INI:"
+    find "$prefix/drive_c/windows" -maxdepth 1 -iname wininit.ini -exec sed 's/^/    /' {} \;
+    wine wineboot -r </dev/null >/dev/null 2>&1 || true
+    wineserver -k || true
+    display_stop
+    if [ -n "$(find "$prefix/drive_c/windows" -maxdepth 1 -iname dexal.exe)" ]; then
+        echo "after the next start of Windows: Dexal.EXE is still there"
+    else
+        echo "after the next start of Windows: Dexal.EXE is gone"
+    fi
+fi
 if compgen -G "$shots/*.png" >/dev/null; then
     echo
     echo "== Screenshots"

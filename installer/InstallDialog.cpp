@@ -1,6 +1,7 @@
 #include "InstallDialog.h"
 
 #include "AlreadyInstalledDialog.h"
+#include "HelpDialog.h"
 #include "Location.h"
 #include "ProgressDialog.h"
 #include "Registration.h"
@@ -298,6 +299,10 @@ void InstallDialog::OnCommand(int id, int code)
     case IDC_NEXT_DRIVE:
         if (code == BN_CLICKED)
             SelectNextDrive();
+        break;
+    case IDC_HELP_TEXT:
+        // Run without a parent of its own, the help window belongs to this one.
+        HelpDialog(SourceDir + "Texto.txt", 465, 465).RunModal(Handle());
         break;
     default:
         break;

@@ -10,7 +10,8 @@
 # A fresh prefix is a copy of a template kept beside it (DIR.template, or
 # $WINE_PREFIX_TEMPLATE): wineboot --init takes seconds, a copy a fraction.
 # Template settings: Windows 95, the headless (null) graphics driver, and
-# Liberation Sans standing in for Arial and MS Sans Serif.
+# Liberation Sans standing in for Arial and MS Sans Serif, Liberation Mono for
+# Courier New.
 #
 # The server is kept alive (wineserver -p) so that each test program starts in
 # tens of milliseconds. The first process of a server session also starts the
@@ -19,7 +20,7 @@
 # output pipes of a test (CTest would wait for them).
 
 # Bumped whenever the template's contents change, so old templates are rebuilt.
-WINE_TEMPLATE_RECIPE=3
+WINE_TEMPLATE_RECIPE=4
 
 # Environment of every Wine process started for the tests.
 #
@@ -102,6 +103,8 @@ wine_build_template() {
             # Windows 95's Arial and MS Sans Serif, as Debian's metric twins.
             WINEPREFIX=$work wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans' /f &&
             WINEPREFIX=$work wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS Sans Serif' /d 'Liberation Sans' /f &&
+            # The help window's Courier New, without which Wine gives a proportional face.
+            WINEPREFIX=$work wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Courier New' /d 'Liberation Mono' /f &&
             # A crashing program ends instead of waiting in an unseen crash dialog.
             WINEPREFIX=$work wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
     } </dev/null >"$work.log" 2>&1; then

@@ -326,7 +326,7 @@ void InstallDialog::RunInstall()
     UpdateProgressTotal();
     InstallComponents();
     ExtractResourceArchives();
-    const bool restart = ReplaceSharedFiles() != 0;
+    const bool restart = ReplaceSharedFiles(SharedFileList, SharedFileCount) != 0;
     InstallUninstaller();
     RegisterInstallation();
     StepProgress();
@@ -335,9 +335,8 @@ void InstallDialog::RunInstall()
     FinishInstall(restart);
 }
 
-// Steps that belong to the sound setup, the shared files and the program
-// group. Until those are in place the run passes through them.
+// Steps that belong to the sound setup and the program group. Until those
+// are in place the run passes through them.
 bool InstallDialog::ProbeSoundDevices() { return true; }
 void InstallDialog::ConfigureSound() {}
-int InstallDialog::ReplaceSharedFiles() { return 0; }
 void InstallDialog::CreateProgramItems() {}

@@ -90,7 +90,10 @@ int ReplaceSharedFiles(SharedFileHost& host, const std::string& sourceDir, const
     const std::string systemDir = host.SystemDir();
     const std::string wininit = windowsDir + "\\WININIT.INI";
     for (int i = 0; i < count; i++) {
-        const std::string name = names[i];
+        const std::string name = names[i] ? names[i] : "";
+        // An empty name would make the System directory itself the file.
+        if (name.empty())
+            continue;
         const std::string systemPath = systemDir + "\\" + name;
         const std::string sourcePath = sourceDir + name;
         int64_t systemTime = 0, sourceTime = 0;

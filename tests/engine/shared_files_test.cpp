@@ -327,7 +327,8 @@ TEST_F(SharedFilesTest, FileMissingFromTheCdIsPassedOver)
 {
     InSystem("QRB.DLL", "version 1", 10);
     host_.inUse = {"QRB.DLL", "FALTA.DLL"};
-    EXPECT_EQ(0, Replace({"QRB.DLL", "FALTA.DLL"}));
+    // An empty name is no file either.
+    EXPECT_EQ(0, Replace({"QRB.DLL", "FALTA.DLL", ""}));
     EXPECT_EQ("version 1", System("QRB.DLL"));
     EXPECT_EQ(std::set<std::string>{"QRB.DLL"}, SystemNames());
     EXPECT_FALSE(HasWinInit());

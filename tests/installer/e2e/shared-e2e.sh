@@ -240,6 +240,8 @@ scenario_restart_yes() {
 }
 
 declare -F "scenario_$scenario" >/dev/null || { echo "shared-e2e.sh: no scenario $scenario" >&2; exit 2; }
+# A run that was killed may have left its prefix's server running.
+[ -d "$prefix" ] && stop_prefix
 rm -rf "$work"
 mkdir -p "$work"
 trap cleanup EXIT

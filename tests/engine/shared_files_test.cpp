@@ -302,22 +302,24 @@ TEST_F(SharedFilesTest, LongNamedFileInUseIsNotScheduled)
     EXPECT_EQ("compartida 2", System("Qrb Compartida.dll"));
 }
 
-// The new copy is made before anything is scheduled: a copy that fails or
-// comes out shorter than the source schedules nothing, asks for no restart,
-// leaves the old copy and nothing beside it.
-TEST_F(SharedFilesTest, FailedCopySchedulesNothing)
+// The new copy is made whole before anything changes: a copy that fails or
+// comes out shorter than the source replaces nothing, schedules nothing, asks
+// for no restart and leaves nothing beside the old copy, in use or not.
+TEST_F(SharedFilesTest, FailedCopyChangesNothing)
 {
     OnCd("QRB.DLL", std::string(3000, 'n'), 0);
     InSystem("QRB.DLL", "version 1", 10);
     OnCd("NUEVA.DLL", std::string(3000, 'n'), 0);
-    host_.inUse = {"QRB.DLL"};
-    for (bool cut : {false, true}) {
-        host_.copyFails = !cut;
-        host_.cutShort = cut;
-        EXPECT_EQ(0, Replace({"QRB.DLL", "NUEVA.DLL"})) << (cut ? "cut short" : "failed");
-        EXPECT_EQ("version 1", System("QRB.DLL"));
-        EXPECT_EQ(std::set<std::string>{"QRB.DLL"}, SystemNames());
-        EXPECT_FALSE(HasWinInit());
+    for (bool inUse : {true, false}) {
+        for (bool cut : {false, true}) {
+            host_.inUse = inUse ? std::set<std::string>{"QRB.DLL"} : std::set<std::string>{};
+            host_.copyFails = !cut;
+            host_.cutShort = cut;
+            EXPECT_EQ(0, Replace({"QRB.DLL", "NUEVA.DLL"})) << inUse << cut;
+            EXPECT_EQ("version 1", System("QRB.DLL")) << inUse << cut;
+            EXPECT_EQ(std::set<std::string>{"QRB.DLL"}, SystemNames()) << inUse << cut;
+            EXPECT_FALSE(HasWinInit());
+        }
     }
 }
 

@@ -17,6 +17,10 @@ bool MakeDirectory(const std::string& path);
 
 // The file's length from its status, without opening it.
 bool StatusSize(const std::string& path, uint32_t& size);
+// The file's modification time from its status, in seconds.
+bool StatusTime(const std::string& path, int64_t& seconds);
+// Takes the read-only attribute away (FILE_ATTRIBUTE_NORMAL).
+bool SetNormalAttributes(const std::string& path);
 
 // Calls visit for every entry of the directory, in the file system's order,
 // "." and ".." included. False when the directory cannot be listed.

@@ -57,6 +57,23 @@ bool StatusSize(const std::string& path, uint32_t& size)
     return true;
 }
 
+bool StatusTime(const std::string& path, int64_t& seconds)
+{
+    struct stat st;
+    if (::stat(HostPath(path).c_str(), &st) != 0)
+        return false;
+    seconds = static_cast<int64_t>(st.st_mtime);
+    return true;
+}
+
+// The read-only attribute is a file nobody may write to.
+bool SetNormalAttributes(const std::string& path)
+{
+    struct stat st;
+    const std::string host = HostPath(path);
+    return ::stat(host.c_str(), &st) == 0 && ::chmod(host.c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
+}
+
 bool ForEachEntry(const std::string& dir, const std::function<void(const std::string&, bool)>& visit)
 {
     const std::string host = HostPath(dir);

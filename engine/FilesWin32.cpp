@@ -70,6 +70,20 @@ bool StatusSize(const std::string& path, uint32_t& size)
     return true;
 }
 
+bool StatusTime(const std::string& path, int64_t& seconds)
+{
+    struct _stat st;
+    if (_stat(path.c_str(), &st) != 0)
+        return false;
+    seconds = static_cast<int64_t>(st.st_mtime);
+    return true;
+}
+
+bool SetNormalAttributes(const std::string& path)
+{
+    return SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL) != FALSE;
+}
+
 bool ForEachEntry(const std::string& dir, const std::function<void(const std::string&, bool)>& visit)
 {
     WIN32_FIND_DATAA found;

@@ -33,6 +33,9 @@ extern ComponentRow ComponentTable[ComponentRows];
 extern const int ComponentCount;
 extern ArchiveRow sLZH[];
 extern const int sLZHCount;
+// Bare file names of the shared files, installed into the System directory.
+extern const char* const SharedFileList[];
+extern const int SharedFileCount;
 
 // A component's check box is control 2000 + its row.
 const int FirstComponentBoxId = 2000;

@@ -197,4 +197,17 @@ bool RemoveEntryFromFile(const std::string& path, const std::string& section, co
     return edited == text || WriteText(path, edited);
 }
 
+bool AppendEntriesToFile(const std::string& path, const std::string& section, const std::vector<Entry>& entries)
+{
+    std::string text;
+    bool exists;
+    if (!ReadText(path, text, exists))
+        return false;
+    for (const Entry& entry : entries)
+        text = RemoveEntry(text, section, entry.key, {entry.value});
+    for (const Entry& entry : entries)
+        text = AppendEntry(text, section, entry.key, entry.value);
+    return WriteText(path, text);
+}
+
 }  // namespace wininit

@@ -22,6 +22,11 @@ std::string AppendEntry(const std::string& text, const std::string& section, con
 std::string RemoveEntry(const std::string& text, const std::string& section, const std::string& key,
                         const std::vector<std::string>& values);
 
+struct Entry {
+    std::string key;
+    std::string value;
+};
+
 // The same on a file; a missing file reads as empty. Removing from a missing
 // file, or removing nothing, leaves the file alone. False when it cannot be
 // read or written.
@@ -29,5 +34,13 @@ bool AppendEntryToFile(const std::string& path, const std::string& section, cons
                        const std::string& value);
 bool RemoveEntryFromFile(const std::string& path, const std::string& section, const std::string& key,
                          const std::vector<std::string>& values);
+
+// Entries that only work together (delete a file, then move its new copy in
+// its place) go in with one rewrite of the file, so that it never holds some
+// of them alone. An entry of [section] equal to one of them (key and value)
+// is taken out first: written again, it moves to the end instead of standing
+// twice, where a second delete would take away the file the first move put
+// in place.
+bool AppendEntriesToFile(const std::string& path, const std::string& section, const std::vector<Entry>& entries);
 
 }  // namespace wininit

@@ -1,6 +1,7 @@
 #include "InstallDialog.h"
 
 #include "AlreadyInstalledDialog.h"
+#include "HelpDialog.h"
 #include "Location.h"
 #include "ProgressDialog.h"
 #include "Registration.h"
@@ -301,6 +302,10 @@ void InstallDialog::OnCommand(int id, int code)
         if (code == BN_CLICKED)
             SelectNextDrive();
         break;
+    case IDC_HELP_TEXT:
+        // Run without a parent of its own, the help window belongs to this one.
+        HelpDialog(SourceDir + "Texto.txt", 465, 465).RunModal(Handle());
+        break;
     default:
         break;
     }
@@ -323,7 +328,7 @@ void InstallDialog::RunInstall()
     UpdateProgressTotal();
     InstallComponents();
     ExtractResourceArchives();
-    const bool restart = ReplaceSharedFiles() != 0;
+    const bool restart = ReplaceSharedFiles(SharedFileList, SharedFileCount) != 0;
     InstallUninstaller();
     RegisterInstallation();
     StepProgress();
@@ -332,8 +337,7 @@ void InstallDialog::RunInstall()
     FinishInstall(restart);
 }
 
-// Steps that belong to the sound setup and the shared files. Until those are
-// in place the run passes through them.
+// Steps that belong to the sound setup. Until it is in place the run passes
+// through them.
 bool InstallDialog::ProbeSoundDevices() { return true; }
 void InstallDialog::ConfigureSound() {}
-int InstallDialog::ReplaceSharedFiles() { return 0; }

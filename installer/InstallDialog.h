@@ -77,7 +77,7 @@ private:
     void ConfigureSound();
     void InstallComponents();
     bool ExtractResourceArchives();
-    int ReplaceSharedFiles();
+    int ReplaceSharedFiles(const char* const* names, int count);
     void InstallUninstaller();
     void RegisterInstallation();
     void CreateProgramItems();

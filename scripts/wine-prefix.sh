@@ -10,9 +10,10 @@
 # A fresh prefix is a copy of a template kept beside it (DIR.template, or
 # $WINE_PREFIX_TEMPLATE): wineboot --init takes seconds, a copy a fraction.
 # Template settings: Windows 95, the headless (null) graphics driver,
-# Liberation Sans standing in for Arial and MS Sans Serif, and no
-# winemenubuilder (Start Menu shortcuts made in a prefix stay there instead
-# of reaching the menus of the machine that runs Wine).
+# Liberation Sans standing in for Arial and MS Sans Serif, Liberation Mono
+# for Courier New, and no winemenubuilder (Start Menu shortcuts made in a
+# prefix stay there instead of reaching the menus of the machine that runs
+# Wine).
 #
 # The server is kept alive (wineserver -p) so that each test program starts in
 # tens of milliseconds. The first process of a server session also starts the
@@ -21,7 +22,7 @@
 # output pipes of a test (CTest would wait for them).
 
 # Bumped whenever the template's contents change, so old templates are rebuilt.
-WINE_TEMPLATE_RECIPE=4
+WINE_TEMPLATE_RECIPE=5
 
 # Environment of every Wine process started for the tests.
 #
@@ -114,6 +115,8 @@ wine_build_template() {
             WINEPREFIX=$work wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans' /f &&
             WINEPREFIX=$work wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS Sans Serif' /d 'Liberation Sans' /f &&
             WINEPREFIX=$work wine reg add 'HKCU\Software\Wine\DllOverrides' /v winemenubuilder.exe /d '' /f &&
+            # The help window's Courier New, without which Wine gives a proportional face.
+            WINEPREFIX=$work wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Courier New' /d 'Liberation Mono' /f &&
             # A crashing program ends instead of waiting in an unseen crash dialog.
             WINEPREFIX=$work wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
     } </dev/null >"$work.log" 2>&1; then

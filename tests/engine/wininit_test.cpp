@@ -8,6 +8,7 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -223,6 +224,43 @@ TEST(WinInit, EditsKeepEveryOtherEntry)
     expected += "[Otra]\r\nCLAVE=valor\r\n";
     EXPECT_TRUE(expected == Slurp(pending.file));
     EXPECT_EQ(std::set<std::string>{"WININIT.INI"}, Names(pending.dir));
+}
+
+// A replacement's two entries go in together, after every other entry; the
+// same replacement written again stands once, at the end; a file that cannot
+// be written gets neither.
+TEST(WinInit, EntriesAppendedTogether)
+{
+    PendingEntries pending;
+    const std::string file = pending.file.string();
+    const std::vector<wininit::Entry> first = {{"NUL", "C:\\WINDOWS\\SYSTEM\\A.DLL"},
+                                               {"C:\\WINDOWS\\SYSTEM\\A.DLL", "C:\\WINDOWS\\SYSTEM\\A~1.PRO"}};
+    const std::vector<wininit::Entry> second = {{"NUL", "C:\\WINDOWS\\SYSTEM\\B.DLL"},
+                                                {"C:\\WINDOWS\\SYSTEM\\B.DLL", "C:\\WINDOWS\\SYSTEM\\B~1.PRO"}};
+    const std::string a = "NUL=C:\\WINDOWS\\SYSTEM\\A.DLL\r\nC:\\WINDOWS\\SYSTEM\\A.DLL=C:\\WINDOWS\\SYSTEM\\A~1.PRO\r\n";
+    const std::string b = "NUL=C:\\WINDOWS\\SYSTEM\\B.DLL\r\nC:\\WINDOWS\\SYSTEM\\B.DLL=C:\\WINDOWS\\SYSTEM\\B~1.PRO\r\n";
+    EXPECT_TRUE(wininit::AppendEntriesToFile(file, "Rename", first));
+    EXPECT_TRUE(wininit::AppendEntriesToFile(file, "Rename", second));
+    EXPECT_TRUE(pending.text + a + b == Slurp(pending.file));
+    EXPECT_TRUE(wininit::AppendEntriesToFile(file, "Rename", first));
+    EXPECT_TRUE(pending.text + b + a == Slurp(pending.file));
+    EXPECT_EQ(std::set<std::string>{"WININIT.INI"}, Names(pending.dir));
+
+    const std::string before = Slurp(pending.file);
+    fs::permissions(pending.file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+#ifdef _WIN32
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY);
+#endif
+    EXPECT_FALSE(wininit::AppendEntriesToFile(file, "Rename", second));
+#ifdef _WIN32
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+#endif
+    EXPECT_TRUE(before == Slurp(pending.file));
+    // A missing file is made with the section.
+    fs::permissions(pending.file, fs::perms::owner_all);
+    fs::remove(pending.file);
+    EXPECT_TRUE(wininit::AppendEntriesToFile(file, "Rename", first));
+    EXPECT_EQ("[Rename]\r\n" + a, Slurp(pending.file));
 }
 
 }  // namespace

@@ -33,16 +33,35 @@ def bmp_4bpp(pixels):
             palette_bytes() + data)
 
 
-def ico(images):
+def mask_rows(pixels, transparent):
+    """Bottom-up rows of the AND mask: 1 where the desktop shows through."""
+    size = len(pixels)
+    stride = ((size + 31) // 32) * 4
+    out = b""
+    for row in reversed(pixels):
+        bits = 0
+        for x in range(size):
+            bits = (bits << 1) | (1 if row[x] == transparent else 0)
+        bits <<= stride * 8 - size
+        out += bits.to_bytes(stride, "big")
+    return out
+
+
+def ico(images, transparent=None):
+    """An icon file of square 16-colour images; pixels of the colour
+    transparent (none by default) let the desktop show through."""
     header = struct.pack("<HHH", 0, 1, len(images))
     bodies = b""
     entries = b""
     offset = 6 + 16 * len(images)
     for pixels in images:
         size = len(pixels)
-        mask_stride = ((size + 31) // 32) * 4
+        mask = mask_rows(pixels, transparent)
+        # Transparent pixels are black in the colour image: the mask lets the
+        # background through and the XOR with 0 leaves it as it is.
+        pixels = [[0 if c == transparent else c for c in row] for row in pixels]
         body = (struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, 4, 0, 0, 0, 0, 16, 0) +
-                palette_bytes() + rows_4bpp(pixels, size) + b"\0" * (mask_stride * size))
+                palette_bytes() + rows_4bpp(pixels, size) + mask)
         entries += struct.pack("<BBBBHHII", size, size, 16, 0, 1, 4, len(body), offset + len(bodies))
         bodies += body
     return header + entries + bodies

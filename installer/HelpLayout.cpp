@@ -1,0 +1,92 @@
+#include "HelpLayout.h"
+
+namespace help {
+namespace {
+
+const char Escape = '\\';
+const int32_t TabStep = 25;
+
+}  // namespace
+
+void DrawHelpLine(Canvas& canvas, const std::string& line, const Rect& area, Point& pen)
+{
+    int32_t lineHeight = canvas.FontHeight();
+    int32_t indent = 0;
+    bool escaped = false;
+    for (char c : line) {
+        if (escaped) {
+            escaped = false;
+            switch (c) {
+            case 'b':
+                lineHeight = canvas.SelectFont(Font::Bold);
+                continue;
+            case 'n':
+                lineHeight = canvas.SelectFont(Font::Normal);
+                continue;
+            case 'c':
+                lineHeight = canvas.SelectFont(Font::Italic);
+                continue;
+            case 'r':
+                pen.x = area.left;
+                pen.y += lineHeight;
+                indent = 0;
+                continue;
+            case 's':
+                indent = pen.x - area.left;
+                continue;
+            case 't':
+                // The next multiple of 25 client pixels right of the pen.
+                pen.x = (pen.x + TabStep) / TabStep * TabStep;
+                continue;
+            default:
+                break;  // drawn as it stands, a backslash included
+            }
+        } else if (c == Escape) {
+            escaped = true;
+            continue;
+        }
+        const int32_t width = canvas.CharWidth(c);
+        if (pen.x + width > area.right) {
+            pen.x = area.left + indent;
+            pen.y += lineHeight;
+            if (c == ' ')
+                continue;
+        }
+        if (pen.y + lineHeight <= area.bottom)
+            canvas.DrawChar(pen.x, pen.y, c);
+        pen.x += width;
+    }
+    pen.x = area.left;
+    pen.y += lineHeight;
+}
+
+void DrawHelpText(Canvas& canvas, const std::vector<std::string>& lines, const Rect& area)
+{
+    canvas.SelectFont(Font::Normal);
+    Point pen = {area.left, area.top};
+    for (const std::string& line : lines) {
+        // Heights are never negative: below the bottom the pen stays below it.
+        if (pen.y > area.bottom)
+            break;
+        DrawHelpLine(canvas, line, area, pen);
+    }
+}
+
+std::vector<std::string> SplitLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::string::size_type start = 0;
+    while (start < text.size()) {
+        std::string::size_type end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+}  // namespace help

@@ -1,0 +1,83 @@
+// The shared-file step of the install run on Windows: the System directory,
+// VerFindFileA, short names and the installer's block copy.
+#include "Copy.h"
+#include "Files.h"
+#include "InstallDialog.h"
+#include "SharedFiles.h"
+
+#include <winver.h>
+
+namespace {
+
+// The block copy without progress reports nothing.
+class QuietCopyHost : public CopyHost {
+public:
+    void ShowMessage(const std::string&, unsigned) override {}
+    void StepProgress() override {}
+    void EndWaitCursor() override {}
+    bool ComponentChecked(int) override { return false; }
+};
+
+class Win32SharedFileHost : public SharedFileHost {
+public:
+    Win32SharedFileHost(int32_t& doneBytes, int32_t& currentFileBytes)
+        : copy_(copyHost_, std::string(), std::string(), doneBytes, currentFileBytes)
+    {
+    }
+
+    bool OnWindows95() override
+    {
+        OSVERSIONINFOA version = {};
+        version.dwOSVersionInfoSize = sizeof version;
+        GetVersionExA(&version);
+        return version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+    }
+    std::string WindowsDir() override
+    {
+        char dir[260] = "";
+        GetWindowsDirectoryA(dir, sizeof dir);
+        return dir;
+    }
+    std::string SystemDir() override
+    {
+        char dir[260] = "";
+        GetSystemDirectoryA(dir, sizeof dir);
+        return dir;
+    }
+    unsigned FindSharedFile(const std::string& name, const std::string& windowsDir,
+                            const std::string& systemDir) override
+    {
+        // The declaration takes writable texts.
+        std::string file = name, windows = windowsDir, system = systemDir;
+        char current[260] = "", destination[260] = "";
+        UINT currentLength = sizeof current, destinationLength = sizeof destination;
+        return VerFindFileA(VFFF_ISSHAREDFILE, &file[0], &windows[0], &system[0], current, &currentLength,
+                            destination, &destinationLength);
+    }
+    std::string ShortPath(const std::string& path) override
+    {
+        char shortPath[MAX_PATH] = "";
+        const DWORD length = GetShortPathNameA(path.c_str(), shortPath, sizeof shortPath);
+        return length > 0 && length < sizeof shortPath ? std::string(shortPath) : std::string();
+    }
+    bool CopyOneFile(const std::string& source, const std::string& destination) override
+    {
+        return copy_.CopyOneFile(source, destination, false);
+    }
+    bool PutInPlace(const std::string& source, const std::string& target) override
+    {
+        return files::PutInPlace(source, target);
+    }
+
+private:
+    QuietCopyHost copyHost_;
+    CopyRun copy_;
+};
+
+}  // namespace
+
+int InstallDialog::ReplaceSharedFiles(const char* const* names, int count)
+{
+    Win32SharedFileHost host(DoneBytes, CurrentFileBytes);
+    return ::ReplaceSharedFiles(host, SourceDir, names, count);
+}

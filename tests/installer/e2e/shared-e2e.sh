@@ -1,0 +1,251 @@
+#!/bin/bash
+# End-to-end tests of shared files replaced at the next start of Windows:
+# an installer built with a test SharedFileList (shared_file_list.cpp) run
+# from a copy of the sample CD, in a throwaway copy of the prefix template
+# (a restart ends every process of a prefix), driven by the UI robot. Two
+# of the System copies are held open by hold_files.exe, so that they cannot
+# be replaced while the installer runs, and a third whose name is a long one. A restart is a new server session,
+# whose first process carries out WININIT.INI's [Rename] section as Windows
+# 95 did at its start.
+#
+#   shared-e2e.sh SCENARIO UIROBOT ZELMOT HOLD_FILES CD_DIR WINE_RUN
+#
+# Exit status: 0 passed, 1 failed. SHARED_E2E_KEEP=1 keeps the prefix.
+set -uo pipefail
+
+if [ $# -ne 6 ]; then
+    echo "usage: shared-e2e.sh SCENARIO UIROBOT ZELMOT HOLD_FILES CD_DIR WINE_RUN" >&2
+    exit 2
+fi
+scenario=$1 uirobot=$2 zelmot=$3 hold_files=$4 cd_dir=$5 wine_run=$6
+here=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")
+# shellcheck source=../../robot/transcript.sh
+source "$here/../../robot/transcript.sh"
+test_prefix=${WINE_TEST_PREFIX:?WINE_TEST_PREFIX names the test prefix}
+template=$(realpath -m -- "${WINE_PREFIX_TEMPLATE:-$test_prefix.template}")
+work=$PWD/shared-e2e/$scenario
+prefix=$work/prefix
+system=$prefix/drive_c/windows/system32
+windows=$prefix/drive_c/windows
+holder=
+
+failed=0
+fail() {
+    echo "FAIL: $*"
+    failed=1
+}
+
+windows_path() {
+    local path=${1//\//\\}
+    printf 'Z:%s' "$path"
+}
+
+# Wine in the throwaway prefix (wine-run starts its server when it is down).
+wine_cmd() {
+    WINE_TEST_PREFIX=$prefix WINE_RUN_KEEP_ARGS=1 "$wine_run" "$@" </dev/null
+}
+
+stop_prefix() {
+    WINEPREFIX=$prefix wineserver -k 2>/dev/null
+    WINEPREFIX=$prefix wineserver -w 2>/dev/null
+}
+
+cleanup() {
+    local status=$?
+    trap - EXIT INT TERM
+    [ -n "$holder" ] && kill "$holder" 2>/dev/null
+    [ -d "$prefix" ] && stop_prefix
+    # SHARED_E2E_KEEP=1 keeps the prefix for a look after a failure.
+    [ "${SHARED_E2E_KEEP:-0}" = 1 ] || rm -rf "$prefix"
+    exit "$status"
+}
+
+# put FILE TEXT [STAMP]: FILE holds TEXT, modified at STAMP (a date for touch -d).
+put() {
+    printf '%s' "$2" >"$1"
+    [ $# -lt 3 ] || touch -d "$3" "$1"
+}
+
+expect_text() {
+    local got
+    got=$(cat "$1" 2>/dev/null) || { fail "${3:-}: no file $1"; return; }
+    [ "$got" = "$2" ] || fail "${3:-}: $1 holds [$got], expected [$2]"
+}
+
+# The prefix, the CD with its new shared files (newer than the System copies
+# unless said otherwise) and the System directory's old ones; QRBUNO.DLL,
+# QRBDOS.DLL and "Qrb Compartida.dll" held open.
+set_up() {
+    [ -d "$template" ] || { fail "no prefix template $template"; return 1; }
+    rm -rf "$prefix" "$work/cd"
+    cp -a "$template" "$prefix" || { fail "cannot copy $template"; return 1; }
+    cp -a "$cd_dir" "$work/cd"
+    cp "$zelmot" "$work/cd/ZELMOT.EXE"
+    rm -rf "$prefix/drive_c/DemoMB"
+    put "$work/cd/QRBUNO.DLL" 'uno nueva'
+    put "$work/cd/QRBDOS.DLL" 'dos nueva'
+    put "$work/cd/Qrb Compartida.dll" 'compartida nueva'
+    put "$work/cd/QRBNUEVA.DLL" 'nueva'
+    put "$work/cd/QRBIGUAL.DLL" 'igual del cd' '2001-02-03 04:05:06'
+    put "$system/QRBUNO.DLL" 'uno vieja' '2000-01-01 12:00:00'
+    put "$system/QRBDOS.DLL" 'dos vieja' '2000-01-01 12:00:00'
+    put "$system/Qrb Compartida.dll" 'compartida vieja' '2000-01-01 12:00:00'
+    put "$system/QRBIGUAL.DLL" 'igual del sistema' '2001-02-03 04:05:06'
+    chmod a-w "$system/QRBIGUAL.DLL"
+    rm -f "$windows/wininit.ini" "$windows/WININIT.INI" "$windows/wininit.bak"
+
+    local ready=$work/held
+    rm -f "$ready"
+    wine_cmd "$hold_files" "$(windows_path "$ready")" 'C:\windows\system32\QRBUNO.DLL' \
+        'C:\windows\system32\QRBDOS.DLL' 'C:\windows\system32\Qrb Compartida.dll' >"$work/hold_files.log" 2>&1 &
+    holder=$!
+    local _
+    for _ in $(seq 400); do
+        [ -s "$ready" ] && return 0
+        kill -0 "$holder" 2>/dev/null || break
+        sleep 0.05
+    done
+    fail "hold_files did not hold the files: $(cat "$work/hold_files.log")"
+    return 1
+}
+
+# robot SCRIPT [OPTION...]: the installer with SCRIPT; sets robot_status.
+robot() {
+    local script=$here/$1 label
+    label=$(basename "$1" .txt)
+    shift
+    wine_cmd "$uirobot" "$@" --timeout 60 --script "$(windows_path "$script")" --cwd "$(windows_path "$work/cd")" \
+        -- "$(windows_path "$work/cd/ZELMOT.EXE")" >"$work/$label.transcript.cp1252" 2>&1
+    robot_status=$?
+    iconv -f CP1252 -t UTF-8 "$work/$label.transcript.cp1252" >"$work/$label.transcript"
+    local before=$failed
+    check_transcript "$script" "$work/$label.transcript" "$label"
+    [ "$failed" = "$before" ] || cat "$work/$label.transcript"
+}
+
+# WININIT.INI as the run leaves it: each held file's two entries, "NUL=old"
+# then "old=new", in list order, every path in its short (8.3) form.
+check_schedule() {
+    local file
+    file=$(find "$windows" -maxdepth 1 -iname wininit.ini | head -n 1)
+    [ -n "$file" ] || { fail "no WININIT.INI"; return; }
+    tr -d '\r' <"$file" >"$work/wininit.txt"
+    cp "$work/wininit.txt" "$work/wininit.scheduled"
+    if ! python3 - "$work/wininit.txt" <<'PY'; then
+import re, sys
+lines = open(sys.argv[1], encoding="cp1252").read().split("\n")
+assert lines[-1] == "", "the file does not end with a line end"
+lines = lines[:-1]
+assert lines[0] == "[Rename]", "the section is %r" % lines[0]
+entries = [line.split("=", 1) for line in lines[1:]]
+assert len(entries) == 4, "%d entries, expected 4" % len(entries)
+short = re.compile(r"^[^.\\ ]{1,8}(\.[^.\\ ]{1,3})?$")
+for key, value in entries:
+    for path in (value,) if key == "NUL" else (key, value):
+        assert path.upper().startswith("C:\\WINDOWS\\SYSTEM32\\"), "%s is not in the System directory" % path
+        for part in path.split("\\")[1:]:
+            assert short.match(part), "%s is not a short (8.3) path" % path
+for i, name in ((0, "QRBUNO.DLL"), (2, "QRBDOS.DLL")):
+    nul, move = entries[i], entries[i + 1]
+    assert nul[0] == "NUL", "entry %d is %s, expected NUL" % (i + 1, nul[0])
+    assert move[0] == nul[1], "entry %d moves to %s, not to what entry %d deletes" % (i + 2, move[0], i + 1)
+    assert move[1] != move[0], "entry %d moves a file onto itself" % (i + 2)
+    assert nul[1].upper().endswith("\\" + name), "entry %d deletes %s" % (i + 1, nul[1])
+PY
+        fail "WININIT.INI is not as scheduled:"
+        cat "$work/wininit.txt"
+    fi
+}
+
+# The files right after the run: the held ones as they were with their new
+# copies beside them, the long-named held one as it was and alone, the new
+# one installed, the equal one left (writable), the missing one absent,
+# nothing else left behind.
+check_after_run() {
+    expect_text "$system/QRBUNO.DLL" 'uno vieja' "held file before the restart"
+    expect_text "$system/QRBUNO.DLL.PROV" 'uno nueva' "new copy waiting"
+    expect_text "$system/QRBDOS.DLL" 'dos vieja' "held file before the restart"
+    expect_text "$system/QRBDOS.DLL.PROV" 'dos nueva' "new copy waiting"
+    expect_text "$system/Qrb Compartida.dll" 'compartida vieja' "held file with a long name"
+    [ ! -e "$system/Qrb Compartida.dll.PROV" ] || fail "the long-named file has a copy waiting"
+    expect_text "$system/QRBNUEVA.DLL" 'nueva' "file new to the System directory"
+    expect_text "$system/QRBIGUAL.DLL" 'igual del sistema' "copy as old as the CD's"
+    [ "$(( 0$(stat -c %a "$system/QRBIGUAL.DLL") & 0200 ))" != 0 ] || fail "QRBIGUAL.DLL is still read-only"
+    [ ! -e "$system/QRBFALTA.DLL" ] || fail "QRBFALTA.DLL, missing from the CD, is in the System directory"
+    local litter
+    litter=$(find "$system" -maxdepth 1 -newer "$work/cd/QRBUNO.DLL" -iname '*.tmp' | tr '\n' ' ')
+    [ -z "$litter" ] || fail "left in the System directory: $litter"
+}
+
+# After the restart the new copies are in place, under their names, and
+# WININIT.INI has been carried out; the long-named file is as it was.
+check_after_restart() {
+    expect_text "$system/QRBUNO.DLL" 'uno nueva' "after the restart"
+    expect_text "$system/QRBDOS.DLL" 'dos nueva' "after the restart"
+    expect_text "$system/Qrb Compartida.dll" 'compartida vieja' "long-named file after the restart"
+    [ ! -e "$system/QRBUNO.DLL.PROV" ] && [ ! -e "$system/QRBDOS.DLL.PROV" ] ||
+        fail "a .PROV copy is still there after the restart"
+    local others
+    others=$(find "$system" -maxdepth 1 -iname 'qrb*' -printf '%f\n' | LC_ALL=C sort | tr '\n' ' ')
+    [ "$others" = "QRBDOS.DLL QRBIGUAL.DLL QRBNUEVA.DLL QRBUNO.DLL Qrb Compartida.dll " ] ||
+        fail "the System directory holds [$others]"
+    [ -z "$(find "$windows" -maxdepth 1 -iname wininit.ini)" ] || fail "WININIT.INI was not carried out"
+    expect_text "$system/QRBNUEVA.DLL" 'nueva' "after the restart"
+}
+
+# "No": the installer ends, the prefix goes on (the holder still runs, the
+# entries wait); a restart of the prefix then carries them out.
+scenario_restart_no() {
+    set_up || return
+    robot shared_restart_no.txt
+    [ "$robot_status" = 0 ] || fail "uirobot exited with $robot_status"
+    kill -0 "$holder" 2>/dev/null || fail "the holder ended: did something restart?"
+    check_schedule
+    check_after_run
+    rm -f "$work/held"
+    wait "$holder"
+    holder=
+    stop_prefix
+    wine_cmd cmd /c exit >/dev/null 2>&1
+    check_after_restart
+}
+
+# "Sí": the installer asks Windows to restart: the session ends (the holder,
+# a program with a window, ends with it) and the [Rename] section is carried
+# out. The robot keeps what the installer started: Wine restarts through a
+# process (wineboot) that the installer starts, which the robot would end
+# with the installer's other processes.
+scenario_restart_yes() {
+    set_up || return
+    robot shared_restart_yes.txt --keep
+    [ "$robot_status" = 0 ] || fail "uirobot exited with $robot_status"
+    local _
+    for _ in $(seq 200); do
+        kill -0 "$holder" 2>/dev/null || break
+        sleep 0.05
+    done
+    if kill -0 "$holder" 2>/dev/null; then
+        fail "the holder still runs: the restart did not end the session"
+        rm -f "$work/held"
+    fi
+    wait "$holder" 2>/dev/null
+    holder=
+    # The restart runs on in the background: it is over once WININIT.INI is.
+    for _ in $(seq 200); do
+        [ -z "$(find "$windows" -maxdepth 1 -iname wininit.ini)" ] && break
+        sleep 0.05
+    done
+    check_after_restart
+    [ -n "$(find "$windows" -maxdepth 1 -iname wininit.bak)" ] || fail "no wininit.bak"
+}
+
+declare -F "scenario_$scenario" >/dev/null || { echo "shared-e2e.sh: no scenario $scenario" >&2; exit 2; }
+# A run that was killed may have left its prefix's server running.
+[ -d "$prefix" ] && stop_prefix
+rm -rf "$work"
+mkdir -p "$work"
+trap cleanup EXIT
+trap 'exit 1' INT TERM
+"scenario_$scenario"
+[ "$failed" = 0 ] && { echo "passed: $scenario"; exit 0; }
+exit 1

@@ -15,8 +15,8 @@ if [ $# -ne 5 ]; then
 fi
 scenario=$1 uirobot=$2 escrano=$3 uvconfig=$4 wine_run=$5
 here=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")
-# shellcheck source=../robot/transcript.sh
-source "$here/../robot/transcript.sh"
+# shellcheck source=../e2e/transcript.sh
+source "$here/../e2e/transcript.sh"
 work=$PWD/escrano-e2e/$scenario
 
 failed=0

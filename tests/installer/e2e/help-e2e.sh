@@ -17,8 +17,8 @@ if [ $# -ne 5 ]; then
 fi
 scenario=$1 uirobot=$2 cd_dir=$3 wine_run=$4 build_dir=$5
 here=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")
-# shellcheck source=../../robot/transcript.sh
-source "$here/../../robot/transcript.sh"
+# shellcheck source=../../e2e/transcript.sh
+source "$here/../../e2e/transcript.sh"
 prefix=${WINE_TEST_PREFIX:?WINE_TEST_PREFIX names the test prefix}
 work=$PWD/help-e2e/$scenario
 SKIP=77

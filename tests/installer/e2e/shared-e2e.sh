@@ -19,8 +19,8 @@ if [ $# -ne 6 ]; then
 fi
 scenario=$1 uirobot=$2 zelmot=$3 hold_files=$4 cd_dir=$5 wine_run=$6
 here=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")
-# shellcheck source=../../robot/transcript.sh
-source "$here/../../robot/transcript.sh"
+# shellcheck source=../../e2e/transcript.sh
+source "$here/../../e2e/transcript.sh"
 test_prefix=${WINE_TEST_PREFIX:?WINE_TEST_PREFIX names the test prefix}
 template=$(realpath -m -- "${WINE_PREFIX_TEMPLATE:-$test_prefix.template}")
 work=$PWD/shared-e2e/$scenario

@@ -20,6 +20,11 @@ std::string Upper(std::string text)
 
 }  // namespace
 
+bool SameName(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() && Upper(a) == Upper(b);
+}
+
 bool FullPath(const std::string& text, std::string& full)
 {
     if (text.size() < 3 || !std::isalpha(static_cast<unsigned char>(text[0])) || text[1] != ':' ||

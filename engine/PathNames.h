@@ -1,9 +1,13 @@
-// Directory paths compared as Windows would resolve them.
+// Names and directory paths compared as Windows compares them.
 #pragma once
 
 #include <string>
 
 namespace paths {
+
+// True when both texts are the same but for the case of their letters, as
+// Windows compares file names, profile sections and keys.
+bool SameName(const std::string& a, const std::string& b);
 
 // The path in a form fit for comparing: "X:\A\B" with the drive letter and
 // every component upper-cased, "." and ".." resolved, doubled separators

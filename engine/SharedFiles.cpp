@@ -1,9 +1,9 @@
 #include "SharedFiles.h"
 
 #include "Files.h"
+#include "PathNames.h"
 #include "WinInit.h"
 
-#include <cctype>
 #include <cstdint>
 #include <cstdio>
 
@@ -40,23 +40,13 @@ std::string ShortForm(SharedFileHost& host, const std::string& path)
     return shortPath.empty() ? path : shortPath;
 }
 
-bool SameText(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); i++)
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 // Windows 95 carries out WININIT.INI without long names: a file moved in
 // there keeps only its short name. A file whose name is a long one would come
 // back under another name, where nothing that loads it would find it.
 bool KeepsItsName(const std::string& shortPath, const std::string& name)
 {
     const std::string::size_type slash = shortPath.find_last_of('\\');
-    return SameText(slash == std::string::npos ? shortPath : shortPath.substr(slash + 1), name);
+    return paths::SameName(slash == std::string::npos ? shortPath : shortPath.substr(slash + 1), name);
 }
 
 // Schedules the new copy (in copy) to replace systemPath at the next start:

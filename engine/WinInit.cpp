@@ -1,8 +1,8 @@
 #include "WinInit.h"
 
 #include "Files.h"
+#include "PathNames.h"
 
-#include <cctype>
 #include <cstdio>
 #include <vector>
 
@@ -46,16 +46,6 @@ std::string Trim(const std::string& text)
     if (first == std::string::npos)
         return std::string();
     return text.substr(first, text.find_last_not_of(space) - first + 1);
-}
-
-bool SameText(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); i++)
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
 }
 
 // The section a line opens ("[Rename]" gives "Rename"), or false.
@@ -128,7 +118,7 @@ std::string AppendEntry(const std::string& text, const std::string& section, con
         if (SectionHeader(lines[i].text, name)) {
             if (inSection)
                 break;
-            inSection = SameText(name, section);
+            inSection = paths::SameName(name, section);
             if (inSection) {
                 found = true;
                 insertAt = i + 1;
@@ -152,7 +142,7 @@ std::string RemoveEntry(const std::string& text, const std::string& section, con
 {
     auto listed = [&values](const std::string& value) {
         for (const std::string& v : values)
-            if (SameText(value, v))
+            if (paths::SameName(value, v))
                 return true;
         return false;
     };
@@ -162,10 +152,10 @@ std::string RemoveEntry(const std::string& text, const std::string& section, con
     bool inSection = false;
     for (const Line& line : lines) {
         if (SectionHeader(line.text, name)) {
-            inSection = SameText(name, section);
+            inSection = paths::SameName(name, section);
         } else if (inSection) {
             std::string::size_type equals = line.text.find('=');
-            if (equals != std::string::npos && SameText(Trim(line.text.substr(0, equals)), key) &&
+            if (equals != std::string::npos && paths::SameName(Trim(line.text.substr(0, equals)), key) &&
                 listed(Trim(line.text.substr(equals + 1))))
                 continue;
         }

@@ -8,8 +8,11 @@
 #
 # Settings:
 #   e2e_program  the program the robot starts, e.g. 'D:\ZELMOT.EXE' (one on
-#                D: must be on the CD), in e2e_cwd (default D:\), with the
-#                arguments e2e_args (default none)
+#                D: must be on the CD; one elsewhere, on C: or on a drive the
+#                scenarios map, they put there), in e2e_cwd (default D:\),
+#                with the arguments e2e_args (default none)
+#   robot_timeout  how long each of the robot's waits may take (default 10 s)
+#   robot_options  more options of the robot (e.g. --keep; default none)
 #   e2e_keys     registry keys (HKCU\... or HKLM\...) that the program or its
 #                scenarios write
 #   e2e_copies   files in the prefix that scenarios leave behind as copies of
@@ -29,17 +32,39 @@
 # it ends, so scenarios do not depend on each other or on their order. The
 # one lasting change is the type of drive D: (CD-ROM) in
 # HKLM\Software\Wine\Drives; the server is restarted only when it has to be
-# set. Exit status: 0 passed, 1 failed, 77 skipped.
+# set. A scenario that must not run in the test prefix (one that restarts
+# Windows, which ends every process of a prefix) moves to a throwaway prefix
+# of its own (throwaway_prefix); so does one that draws on a display
+# (use_display). Exit status: 0 passed, 1 failed, 77 skipped.
+#
+# A missing piece fails the run rather than passing unseen: a file sourced
+# here that cannot be read ends it at once, a command that does not exist
+# (a helper renamed or never defined) fails the scenario, and so does a robot
+# script with no "#= " line (transcript.sh).
 
 lib_dir=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")
+lib_missing() {
+    echo "lib.sh: cannot read $1" >&2
+    exit 2
+}
 # shellcheck source=transcript.sh
-source "$lib_dir/transcript.sh"
+source "$lib_dir/transcript.sh" || lib_missing "$lib_dir/transcript.sh"
 # shellcheck source=../../scripts/wine-prefix.sh
-source "$lib_dir/../../scripts/wine-prefix.sh"
+source "$lib_dir/../../scripts/wine-prefix.sh" || lib_missing "$lib_dir/../../scripts/wine-prefix.sh"
 # shellcheck source=../../scripts/wine-display.sh
-source "$lib_dir/../../scripts/wine-display.sh"
+source "$lib_dir/../../scripts/wine-display.sh" || lib_missing "$lib_dir/../../scripts/wine-display.sh"
+
+# Bash runs this, in a subshell, for a command that does not exist: it leaves
+# a note that e2e_main finds once the scenario is over.
+command_not_found_handle() {
+    echo "FAIL: no command $1"
+    [ -n "${work:-}" ] && echo "$1" >>"$work/missing-commands"
+    return 127
+}
 
 prefix=${WINE_TEST_PREFIX:?WINE_TEST_PREFIX names the test prefix}
+test_prefix=$prefix
+own_prefix=
 e2e_name=$(basename "$0" .sh)
 e2e_program=
 e2e_cwd='D:\'
@@ -47,6 +72,7 @@ e2e_args=()
 e2e_keys=()
 e2e_copies=()
 robot_timeout=10
+robot_options=()
 on_display=
 SKIP=77
 failed=0
@@ -58,12 +84,12 @@ fail() {
     failed=1
 }
 
-# Wine in the test prefix, or in the display prefix of use_display.
+# Wine in the scenario's prefix: the test prefix, or one of its own.
 wine_cmd() {
     if [ -n "$on_display" ]; then
         WINEPREFIX=$prefix wine "$@" </dev/null
     else
-        WINE_RUN_KEEP_ARGS=1 "$wine_run" "$@" </dev/null
+        WINE_TEST_PREFIX=$prefix WINE_RUN_KEEP_ARGS=1 "$wine_run" "$@" </dev/null
     fi
 }
 
@@ -218,8 +244,8 @@ robot() {
     cp "$uirobot" "$dir/uirobot.exe"
     cp "$(dirname "$uirobot")/uirobothook.dll" "$dir/"
     cp "$script" "$dir/$label.txt"
-    (cd "$work" && wine_cmd "$win\\uirobot.exe" --timeout "$robot_timeout" --script "$win\\$label.txt" \
-        --cwd "$e2e_cwd" -- "$e2e_program" "${e2e_args[@]}") >"$raw" 2>&1
+    (cd "$work" && wine_cmd "$win\\uirobot.exe" "${robot_options[@]}" --timeout "$robot_timeout" \
+        --script "$win\\$label.txt" --cwd "$e2e_cwd" -- "$e2e_program" "${e2e_args[@]}") >"$raw" 2>&1
     status=$?
     iconv -f CP1252 -t UTF-8 "$raw" >"$out" || fail "$label: the transcript is not code page 1252"
     [ "$status" = 0 ] || fail "$label: uirobot exited with $status"
@@ -233,17 +259,42 @@ robot() {
     fi
 }
 
-# use_display DIR CD: from here on (in a subshell: it is not undone) Wine runs
-# in a prefix of its own at DIR, a copy of the test prefix's template, that
-# draws on an Xvfb display, with CD as its CD-ROM drive D:. Returns 1, after
-# saying why, when that cannot be set up.
-use_display() {
-    local template=${WINE_PREFIX_TEMPLATE:-$prefix.template} log=$work/display-prefix.log
+# ---- prefixes of a scenario's own ------------------------------------------------
+
+# new_prefix DIR: from here on Wine runs in DIR, a fresh copy of the test
+# prefix's template. Returns 1, after saying why, when it cannot be made.
+new_prefix() {
+    local template=${WINE_PREFIX_TEMPLATE:-$test_prefix.template}
     [ -d "$template" ] || { fail "no prefix template $template"; return 1; }
     rm -rf "$1"
     cp -a "$template" "$1" || { fail "cannot copy $template"; return 1; }
-    prefix=$1 on_display=1 robot_timeout=20
-    trap 'WINEPREFIX=$prefix wineserver -k 2>/dev/null; WINEPREFIX=$prefix wineserver -w; display_stop; rm -rf "$prefix"' EXIT
+    prefix=$1 own_prefix=$1
+}
+
+# The scenario's own prefix goes with its server (E2E_KEEP=1 keeps it for a
+# look); Wine is back in the test prefix.
+drop_own_prefix() {
+    [ -n "$own_prefix" ] || return 0
+    wine_stop_server "$own_prefix"
+    [ "${E2E_KEEP:-0}" = 1 ] || rm -rf "$own_prefix"
+    prefix=$test_prefix own_prefix= on_display=
+}
+
+# throwaway_prefix DIR: the rest of the scenario runs in a prefix of its own
+# at DIR, with D: a CD-ROM drive, which goes when the scenario ends. Returns
+# 1, after saying why, when it cannot be made.
+throwaway_prefix() {
+    new_prefix "$1" && ensure_cd_drive_type
+}
+
+# use_display DIR CD: from here on (in a subshell: it is not undone) Wine runs
+# in a prefix of its own at DIR that draws on an Xvfb display, with CD as its
+# CD-ROM drive D:. Returns 1, after saying why, when that cannot be set up.
+use_display() {
+    local log=$work/display-prefix.log
+    new_prefix "$1" || return 1
+    on_display=1 robot_timeout=20
+    trap 'drop_own_prefix; display_stop' EXIT
     wine_env
     map_drive d "$2"
     display_prefix "$prefix" >"$log" 2>&1 || { fail "$(cat "$log")"; return 1; }
@@ -333,6 +384,7 @@ reset_prefix() {
 e2e_cleanup() {
     local status=$?
     trap - EXIT INT TERM
+    drop_own_prefix
     reset_prefix
     exit "$status"
 }
@@ -350,11 +402,15 @@ e2e_main() {
     esac
     z_target=/
     [ -L "$prefix/dosdevices/z:" ] && z_target=$(readlink "$prefix/dosdevices/z:")
-    # A run that was killed may have left its read-only mount behind.
+    # A run that was killed may have left its read-only mount behind, or the
+    # server of a prefix of its own running.
     local stale t0 t1 result
     while read -r stale; do
         umount "$stale"
     done < <(findmnt -rn -o TARGET | grep -F "$work/")
+    for stale in "$work"/*/system.reg; do
+        [ -f "$stale" ] && wine_stop_server "$(dirname "$stale")"
+    done
     rm -rf "$work"
     mkdir -p "$work"
     trap e2e_cleanup EXIT
@@ -364,6 +420,7 @@ e2e_main() {
     t0=${EPOCHREALTIME/[.,]/}
     "scenario_$scenario"
     result=$?
+    [ -e "$work/missing-commands" ] && failed=1
     t1=${EPOCHREALTIME/[.,]/}
     printf 'scenario %s: %d.%02d s\n' "$scenario" $(((t1 - t0) / 1000000)) $(((t1 - t0) / 10000 % 100))
     [ "$result" = "$SKIP" ] && [ "$failed" = 0 ] && exit $SKIP

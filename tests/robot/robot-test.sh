@@ -39,7 +39,7 @@ target_running() {
 }
 
 # shellcheck source=../e2e/transcript.sh
-source "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/../e2e/transcript.sh"
+source "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/../e2e/transcript.sh" || exit 1
 check_transcript "$script" "$out"
 if grep -qx '#@ kept' "$script"; then
     if ! target_running; then

@@ -15,7 +15,7 @@ set -uo pipefail
 
 here=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")
 # shellcheck source=../../e2e/lib.sh
-source "$here/../../e2e/lib.sh"
+source "$here/../../e2e/lib.sh" || exit 2
 
 marker_key='HKCU\Software\Quelvar Multimedia\Instalar\Demo Morvadin Brumaria'
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Demo Morvadin Brumaria'

@@ -1,63 +1,38 @@
 #!/bin/bash
 # End-to-end tests of shared files replaced at the next start of Windows:
-# an installer built with a test SharedFileList (shared_file_list.cpp) run
-# from a copy of the sample CD, in a throwaway copy of the prefix template
-# (a restart ends every process of a prefix), driven by the UI robot. Two
-# of the System copies are held open by hold_files.exe, so that they cannot
-# be replaced while the installer runs, and a third whose name is a long one. A restart is a new server session,
-# whose first process carries out WININIT.INI's [Rename] section as Windows
-# 95 did at its start.
+# an installer built with a test SharedFileList (shared_file_list.cpp)
+# started from a copy of the sample CD as drive D:, driven by the UI robot,
+# in a throwaway prefix (a restart ends every process of a prefix). Two of
+# the System copies are held open by hold_files.exe, so that they cannot be
+# replaced while the installer runs, and a third whose name is a long one. A
+# restart is a new server session, whose first process carries out
+# WININIT.INI's [Rename] section as Windows 95 did at its start.
 #
-#   shared-e2e.sh SCENARIO UIROBOT ZELMOT HOLD_FILES CD_DIR WINE_RUN
+#   shared-e2e.sh SCENARIO UIROBOT CD_DIR WINE_RUN BUILD_DIR
 #
-# Exit status: 0 passed, 1 failed. SHARED_E2E_KEEP=1 keeps the prefix.
+# SHARED_ZELMOT names that installer, HOLD_FILES hold_files.exe. How a
+# scenario runs: tests/e2e/lib.sh (E2E_KEEP=1 keeps the throwaway prefix).
 set -uo pipefail
 
-if [ $# -ne 6 ]; then
-    echo "usage: shared-e2e.sh SCENARIO UIROBOT ZELMOT HOLD_FILES CD_DIR WINE_RUN" >&2
-    exit 2
-fi
-scenario=$1 uirobot=$2 zelmot=$3 hold_files=$4 cd_dir=$5 wine_run=$6
 here=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")
-# shellcheck source=../../e2e/transcript.sh
-source "$here/../../e2e/transcript.sh"
-test_prefix=${WINE_TEST_PREFIX:?WINE_TEST_PREFIX names the test prefix}
-template=$(realpath -m -- "${WINE_PREFIX_TEMPLATE:-$test_prefix.template}")
-work=$PWD/shared-e2e/$scenario
-prefix=$work/prefix
-system=$prefix/drive_c/windows/system32
-windows=$prefix/drive_c/windows
+# shellcheck source=../../e2e/lib.sh
+source "$here/../../e2e/lib.sh" || exit 2
+
+zelmot=${SHARED_ZELMOT:?SHARED_ZELMOT names the installer built with the test list}
+hold_files=${HOLD_FILES:?HOLD_FILES names hold_files.exe}
+e2e_program='D:\ZELMOT.EXE'
+robot_timeout=60
+# Set once the throwaway prefix is there.
+windows= system= held=
 holder=
 
-failed=0
-fail() {
-    echo "FAIL: $*"
-    failed=1
-}
-
-windows_path() {
-    local path=${1//\//\\}
-    printf 'Z:%s' "$path"
-}
-
-# Wine in the throwaway prefix (wine-run starts its server when it is down).
-wine_cmd() {
-    WINE_TEST_PREFIX=$prefix WINE_RUN_KEEP_ARGS=1 "$wine_run" "$@" </dev/null
-}
-
-stop_prefix() {
-    WINEPREFIX=$prefix wineserver -k 2>/dev/null
-    WINEPREFIX=$prefix wineserver -w 2>/dev/null
-}
-
-cleanup() {
-    local status=$?
-    trap - EXIT INT TERM
-    [ -n "$holder" ] && kill "$holder" 2>/dev/null
-    [ -d "$prefix" ] && stop_prefix
-    # SHARED_E2E_KEEP=1 keeps the prefix for a look after a failure.
-    [ "${SHARED_E2E_KEEP:-0}" = 1 ] || rm -rf "$prefix"
-    exit "$status"
+# The holder ends with its prefix's server; here it ends in any case.
+e2e_reset() {
+    if [ -n "$holder" ]; then
+        kill "$holder" 2>/dev/null
+        wait "$holder" 2>/dev/null
+        holder=
+    fi
 }
 
 # put FILE TEXT [STAMP]: FILE holds TEXT, modified at STAMP (a date for touch -d).
@@ -66,21 +41,17 @@ put() {
     [ $# -lt 3 ] || touch -d "$3" "$1"
 }
 
-expect_text() {
-    local got
-    got=$(cat "$1" 2>/dev/null) || { fail "${3:-}: no file $1"; return; }
-    [ "$got" = "$2" ] || fail "${3:-}: $1 holds [$got], expected [$2]"
-}
-
-# The prefix, the CD with its new shared files (newer than the System copies
-# unless said otherwise) and the System directory's old ones; QRBUNO.DLL,
-# QRBDOS.DLL and "Qrb Compartida.dll" held open.
+# The throwaway prefix, the CD with its new shared files (newer than the
+# System copies unless said otherwise) and the System directory's old ones;
+# QRBUNO.DLL, QRBDOS.DLL and "Qrb Compartida.dll" held open.
 set_up() {
-    [ -d "$template" ] || { fail "no prefix template $template"; return 1; }
-    rm -rf "$prefix" "$work/cd"
-    cp -a "$template" "$prefix" || { fail "cannot copy $template"; return 1; }
-    cp -a "$cd_dir" "$work/cd"
+    throwaway_prefix "$work/prefix" || return 1
+    windows=$prefix/drive_c/windows
+    system=$windows/system32
+    held=$windows/temp/held
+    copy_cd "$work/cd"
     cp "$zelmot" "$work/cd/ZELMOT.EXE"
+    map_drive d "$work/cd"
     rm -rf "$prefix/drive_c/DemoMB"
     put "$work/cd/QRBUNO.DLL" 'uno nueva'
     put "$work/cd/QRBDOS.DLL" 'dos nueva'
@@ -94,33 +65,18 @@ set_up() {
     chmod a-w "$system/QRBIGUAL.DLL"
     rm -f "$windows/wininit.ini" "$windows/WININIT.INI" "$windows/wininit.bak"
 
-    local ready=$work/held
-    rm -f "$ready"
-    wine_cmd "$hold_files" "$(windows_path "$ready")" 'C:\windows\system32\QRBUNO.DLL' \
+    rm -f "$held"
+    wine_cmd "$hold_files" 'C:\windows\temp\held' 'C:\windows\system32\QRBUNO.DLL' \
         'C:\windows\system32\QRBDOS.DLL' 'C:\windows\system32\Qrb Compartida.dll' >"$work/hold_files.log" 2>&1 &
     holder=$!
     local _
     for _ in $(seq 400); do
-        [ -s "$ready" ] && return 0
+        [ -s "$held" ] && return 0
         kill -0 "$holder" 2>/dev/null || break
         sleep 0.05
     done
     fail "hold_files did not hold the files: $(cat "$work/hold_files.log")"
     return 1
-}
-
-# robot SCRIPT [OPTION...]: the installer with SCRIPT; sets robot_status.
-robot() {
-    local script=$here/$1 label
-    label=$(basename "$1" .txt)
-    shift
-    wine_cmd "$uirobot" "$@" --timeout 60 --script "$(windows_path "$script")" --cwd "$(windows_path "$work/cd")" \
-        -- "$(windows_path "$work/cd/ZELMOT.EXE")" >"$work/$label.transcript.cp1252" 2>&1
-    robot_status=$?
-    iconv -f CP1252 -t UTF-8 "$work/$label.transcript.cp1252" >"$work/$label.transcript"
-    local before=$failed
-    check_transcript "$script" "$work/$label.transcript" "$label"
-    [ "$failed" = "$before" ] || cat "$work/$label.transcript"
 }
 
 # WININIT.INI as the run leaves it: each held file's two entries, "NUL=old"
@@ -167,11 +123,11 @@ check_after_run() {
     expect_text "$system/QRBDOS.DLL" 'dos vieja' "held file before the restart"
     expect_text "$system/QRBDOS.DLL.PROV" 'dos nueva' "new copy waiting"
     expect_text "$system/Qrb Compartida.dll" 'compartida vieja' "held file with a long name"
-    [ ! -e "$system/Qrb Compartida.dll.PROV" ] || fail "the long-named file has a copy waiting"
+    expect_absent "$system/Qrb Compartida.dll.PROV" "no copy waiting for the long-named file"
     expect_text "$system/QRBNUEVA.DLL" 'nueva' "file new to the System directory"
     expect_text "$system/QRBIGUAL.DLL" 'igual del sistema' "copy as old as the CD's"
     [ "$(( 0$(stat -c %a "$system/QRBIGUAL.DLL") & 0200 ))" != 0 ] || fail "QRBIGUAL.DLL is still read-only"
-    [ ! -e "$system/QRBFALTA.DLL" ] || fail "QRBFALTA.DLL, missing from the CD, is in the System directory"
+    expect_absent "$system/QRBFALTA.DLL" "file missing from the CD"
     local litter
     litter=$(find "$system" -maxdepth 1 -newer "$work/cd/QRBUNO.DLL" -iname '*.tmp' | tr '\n' ' ')
     [ -z "$litter" ] || fail "left in the System directory: $litter"
@@ -198,14 +154,13 @@ check_after_restart() {
 scenario_restart_no() {
     set_up || return
     robot shared_restart_no.txt
-    [ "$robot_status" = 0 ] || fail "uirobot exited with $robot_status"
     kill -0 "$holder" 2>/dev/null || fail "the holder ended: did something restart?"
     check_schedule
     check_after_run
-    rm -f "$work/held"
+    rm -f "$held"
     wait "$holder"
     holder=
-    stop_prefix
+    wine_stop_server "$prefix"
     wine_cmd cmd /c exit >/dev/null 2>&1
     check_after_restart
 }
@@ -217,8 +172,8 @@ scenario_restart_no() {
 # with the installer's other processes.
 scenario_restart_yes() {
     set_up || return
-    robot shared_restart_yes.txt --keep
-    [ "$robot_status" = 0 ] || fail "uirobot exited with $robot_status"
+    robot_options=(--keep)
+    robot shared_restart_yes.txt
     local _
     for _ in $(seq 200); do
         kill -0 "$holder" 2>/dev/null || break
@@ -226,7 +181,7 @@ scenario_restart_yes() {
     done
     if kill -0 "$holder" 2>/dev/null; then
         fail "the holder still runs: the restart did not end the session"
-        rm -f "$work/held"
+        rm -f "$held"
     fi
     wait "$holder" 2>/dev/null
     holder=
@@ -239,13 +194,4 @@ scenario_restart_yes() {
     [ -n "$(find "$windows" -maxdepth 1 -iname wininit.bak)" ] || fail "no wininit.bak"
 }
 
-declare -F "scenario_$scenario" >/dev/null || { echo "shared-e2e.sh: no scenario $scenario" >&2; exit 2; }
-# A run that was killed may have left its prefix's server running.
-[ -d "$prefix" ] && stop_prefix
-rm -rf "$work"
-mkdir -p "$work"
-trap cleanup EXIT
-trap 'exit 1' INT TERM
-"scenario_$scenario"
-[ "$failed" = 0 ] && { echo "passed: $scenario"; exit 0; }
-exit 1
+e2e_main "$@"

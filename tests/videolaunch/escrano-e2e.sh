@@ -1,66 +1,52 @@
 #!/bin/bash
-# End-to-end tests of the video setup launcher: the real ESCRANO.EXE under
-# Wine, in a directory of its own, with the sample CD's stand-in configurator
-# (which logs its arguments and what it found to UvConfig.log, and waits
-# while UvConfig.wait exists).
+# End-to-end tests of the video setup launcher: the sample CD's ESCRANO.EXE
+# under Wine, in a directory of its own (E:\DemoMB, drive E: the scenario's
+# folder), with the CD's stand-in configurator (which logs its arguments and
+# what it found to UvConfig.log, and waits while UvConfig.wait exists).
 #
-#   escrano-e2e.sh SCENARIO UIROBOT ESCRANO UVCONFIG WINE_RUN
+#   escrano-e2e.sh SCENARIO UIROBOT CD_DIR WINE_RUN BUILD_DIR
 #
-# Exit status: 0 passed, 1 failed.
+# How a scenario runs and how the prefix is reset: tests/e2e/lib.sh.
 set -uo pipefail
 
-if [ $# -ne 5 ]; then
-    echo "usage: escrano-e2e.sh SCENARIO UIROBOT ESCRANO UVCONFIG WINE_RUN" >&2
-    exit 2
-fi
-scenario=$1 uirobot=$2 escrano=$3 uvconfig=$4 wine_run=$5
 here=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")
-# shellcheck source=../e2e/transcript.sh
-source "$here/../e2e/transcript.sh"
-work=$PWD/escrano-e2e/$scenario
+# shellcheck source=../e2e/lib.sh
+source "$here/../e2e/lib.sh" || exit 2
 
-failed=0
-fail() {
-    echo "FAIL: $*"
-    failed=1
-}
+e2e_program='E:\DemoMB\ESCRANO.EXE'
+e2e_cwd='E:\DemoMB'
 
-windows_path() {
-    local path=${1//\//\\}
-    printf 'Z:%s' "$path"
+# launcher_dir [NAME...]: the launcher's directory with ESCRANO.EXE and the
+# CD's files NAME.
+launcher_dir() {
+    local dir=$work/DemoMB name
+    mkdir -p "$dir"
+    for name in ESCRANO.EXE "$@"; do
+        cp "$cd_dir/$name" "$dir/"
+    done
+    map_drive e "$work"
 }
 
 # Started in a directory without the configurator and its files: no window,
 # no message, exit code 0, within the robot's 5 seconds.
 scenario_quiet() {
-    mkdir -p "$work/dir"
-    cp "$escrano" "$work/dir/ESCRANO.EXE"
-    cp "$here/escrano_quiet.txt" "$work/"
-    WINE_RUN_KEEP_ARGS=1 "$wine_run" "$uirobot" --script "$(windows_path "$work/escrano_quiet.txt")" \
-        --cwd "$(windows_path "$work/dir")" -- "$(windows_path "$work/dir/ESCRANO.EXE")" \
-        </dev/null >"$work/quiet.transcript.cp1252" 2>&1
-    local status=$?
-    iconv -f CP1252 -t UTF-8 "$work/quiet.transcript.cp1252" >"$work/quiet.transcript"
-    [ "$status" = 0 ] || fail "uirobot exited with $status"
-    check_transcript "$here/escrano_quiet.txt" "$work/quiet.transcript" quiet
-    [ "$(ls -A "$work/dir")" = ESCRANO.EXE ] || fail "the directory holds [$(ls -A "$work/dir" | tr '\n' ' ')]"
-    [ "$failed" = 0 ] || cat "$work/quiet.transcript"
+    launcher_dir
+    robot escrano_quiet.txt quiet
+    expect_entries "$work/DemoMB" ESCRANO.EXE
 }
 
 # With the configurator and its two files: both files are gone before it
 # starts, it gets "-noanalyse" and a start-up record without flags, and the
 # launcher ends only after it (it waits while UvConfig.wait exists).
 scenario_configurator() {
-    local dir=$work/dir log=$work/dir/UvConfig.log
-    mkdir -p "$dir"
-    cp "$escrano" "$dir/ESCRANO.EXE"
-    cp "$uvconfig" "$dir/UvConfig.exe"
+    local dir=$work/DemoMB log=$work/DemoMB/UvConfig.log
+    launcher_dir UvConfig.exe
     printf 'controlador' >"$dir/Univbe.drv"
     printf 'datos' >"$dir/Uvconfig.dat"
     printf 'otro' >"$dir/Otro.dat"
     : >"$dir/UvConfig.wait"
 
-    (cd "$dir" && exec "$wine_run" "$dir/ESCRANO.EXE" </dev/null >/dev/null 2>&1) &
+    (cd "$dir" && wine_cmd "$e2e_program" >/dev/null 2>&1) &
     local launcher=$! _
     for _ in $(seq 400); do
         grep -q '^ended' "$log" 2>/dev/null && break
@@ -91,9 +77,4 @@ scenario_configurator() {
     [ "$failed" = 0 ] || cat "$work/log"
 }
 
-declare -F "scenario_$scenario" >/dev/null || { echo "escrano-e2e.sh: no scenario $scenario" >&2; exit 2; }
-rm -rf "$work"
-mkdir -p "$work"
-"scenario_$scenario"
-[ "$failed" = 0 ] && { echo "passed: $scenario"; exit 0; }
-exit 1
+e2e_main "$@"

@@ -34,8 +34,8 @@
 # HKLM\Software\Wine\Drives; the server is restarted only when it has to be
 # set. A scenario that must not run in the test prefix (one that restarts
 # Windows, which ends every process of a prefix) moves to a throwaway prefix
-# of its own (throwaway_prefix); so does one that draws on a display
-# (use_display). Exit status: 0 passed, 1 failed, 77 skipped.
+# of its own (throwaway_prefix); so do robot runs on a display
+# (display_robots). Exit status: 0 passed, 1 failed, 77 skipped.
 #
 # A missing piece fails the run rather than passing unseen: a file sourced
 # here that cannot be read ends it at once, a command that does not exist
@@ -287,18 +287,41 @@ throwaway_prefix() {
     new_prefix "$1" && ensure_cd_drive_type
 }
 
-# use_display DIR CD: from here on (in a subshell: it is not undone) Wine runs
-# in a prefix of its own at DIR that draws on an Xvfb display, with CD as its
-# CD-ROM drive D:. Returns 1, after saying why, when that cannot be set up.
-use_display() {
-    local log=$work/display-prefix.log
-    new_prefix "$1" || return 1
-    on_display=1 robot_timeout=20
-    trap 'drop_own_prefix; display_stop' EXIT
-    wine_env
-    map_drive d "$2"
-    display_prefix "$prefix" >"$log" 2>&1 || { fail "$(cat "$log")"; return 1; }
-    display_start "$work" 2>"$log" || { fail "$(cat "$log")"; return 1; }
+# display_robots SCRIPT...: the robot with each SCRIPT in turn, on an Xvfb
+# display (waits of up to 20 s), in a prefix of its own at prefix/ that draws
+# there, with a copy of the CD at cd/ as its CD-ROM drive D: (both in the
+# scenario's folder). Returns $SKIP, after saying so, without Xvfb or
+# ImageMagick's convert (save_screenshot), and 1 when a run fails.
+display_robots() {
+    if ! command -v Xvfb >/dev/null || ! command -v convert >/dev/null; then
+        echo "SKIP: Xvfb or ImageMagick's convert is missing"
+        return $SKIP
+    fi
+    copy_cd "$work/cd"
+    (
+        local log=$work/display-prefix.log script
+        new_prefix "$work/prefix" || exit 1
+        on_display=1 robot_timeout=20
+        trap 'drop_own_prefix; display_stop' EXIT
+        wine_env
+        map_drive d "$work/cd"
+        display_prefix "$prefix" >"$log" 2>&1 || { fail "$(cat "$log")"; exit 1; }
+        display_start "$work" 2>"$log" || { fail "$(cat "$log")"; exit 1; }
+        for script in "$@"; do
+            robot "$script"
+        done
+        exit "$failed"
+    ) || { failed=1; return 1; }
+}
+
+# save_screenshot BMP PNG: the robot's picture BMP (in the scenario's folder)
+# kept as PNG in the build's screenshots folder.
+save_screenshot() {
+    local shots=$build_dir/screenshots
+    [ -s "$work/$1" ] || { fail "no screenshot $1"; return 1; }
+    mkdir -p "$shots"
+    convert "$work/$1" "$shots/$2" || { fail "cannot convert $1"; return 1; }
+    echo "screenshot: $shots/$2 ($(identify -format '%wx%h' "$shots/$2"))"
 }
 
 # ---- host-side checks ----------------------------------------------------------

@@ -37,24 +37,12 @@ scenario_missing() {
 # A picture of the help window showing the sample CD's Texto.txt, for people
 # to look at.
 scenario_screenshot() {
-    if ! command -v Xvfb >/dev/null || ! command -v convert >/dev/null; then
-        echo "SKIP: Xvfb or ImageMagick's convert is missing"
-        return $SKIP
-    fi
-    local shots=$build_dir/screenshots shot=$work/help.bmp size
-    copy_cd "$work/cd"
-    (
-        use_display "$work/prefix" "$work/cd" || exit 1
-        robot help_screenshot.txt
-        exit "$failed"
-    ) || { failed=1; return; }
-    [ -s "$shot" ] || { fail "no screenshot help.bmp"; return; }
+    local size
+    display_robots help_screenshot.txt || return
+    save_screenshot help.bmp zelmot-help.png || return
     # The window is 465 x 465 pixels.
-    size=$(identify -format '%wx%h' "$shot")
+    size=$(identify -format '%wx%h' "$work/help.bmp")
     [ "$size" = 465x465 ] || fail "the screenshot is $size, not 465x465"
-    mkdir -p "$shots"
-    convert "$shot" "$shots/zelmot-help.png" || fail "cannot convert help.bmp"
-    echo "screenshot: $shots/zelmot-help.png"
 }
 
 e2e_main "$@"

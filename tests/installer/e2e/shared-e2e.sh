@@ -28,11 +28,8 @@ holder=
 
 # The holder ends with its prefix's server; here it ends in any case.
 e2e_reset() {
-    if [ -n "$holder" ]; then
-        kill "$holder" 2>/dev/null
-        wait "$holder" 2>/dev/null
-        holder=
-    fi
+    [ -z "$holder" ] || kill "$holder" 2>/dev/null
+    holder=
 }
 
 # put FILE TEXT [STAMP]: FILE holds TEXT, modified at STAMP (a date for touch -d).

@@ -463,31 +463,15 @@ scenario_window_size() {
 # Pictures of the window for people to look at, and an installation recorded
 # for its progress bar: on a display, in a prefix of its own.
 scenario_screenshots() {
-    if ! command -v Xvfb >/dev/null || ! command -v convert >/dev/null; then
-        echo "SKIP: Xvfb or ImageMagick's convert is missing"
-        return $SKIP
-    fi
-    local shots=$build_dir/screenshots cd=$work/cd name
-    copy_cd "$cd"
-    mkdir -p "$shots"
-    rm -f "$shots/zelmot-start.png" "$shots/zelmot-drive-step.png"
-    (
-        use_display "$work/prefix" "$cd" || exit 1
-        robot screenshots.txt
-        robot bar.txt
-        exit "$failed"
-    ) || { failed=1; return; }
+    local name
+    rm -f "$build_dir/screenshots/zelmot-start.png" "$build_dir/screenshots/zelmot-drive-step.png"
+    display_robots screenshots.txt bar.txt || return
     # The bar in the recorded installation: it fills from the left, never
     # shrinks, and ends exactly full.
     /usr/bin/python3 "$here/../../../scripts/progress-frames.py" --check "$work"/bar-*.bmp >"$work/bar.fills" ||
         { cat "$work/bar.fills"; fail "the progress bar was not drawn as it should be"; }
     for name in start drive-step; do
-        if [ ! -s "$work/$name.bmp" ]; then
-            fail "no screenshot $name.bmp"
-            continue
-        fi
-        convert "$work/$name.bmp" "$shots/zelmot-$name.png" || fail "cannot convert $name.bmp"
-        echo "screenshot: $shots/zelmot-$name.png ($(identify -format '%wx%h' "$shots/zelmot-$name.png"))"
+        save_screenshot "$name.bmp" "zelmot-$name.png"
     done
     # The recording: frames numbered from 001, each of the window's size.
     [ -s "$work/frame-001.bmp" ] && [ -s "$work/frame-002.bmp" ] || fail "the recording wrote fewer than two frames"

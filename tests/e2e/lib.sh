@@ -35,7 +35,8 @@
 # set. A scenario that must not run in the test prefix (one that restarts
 # Windows, which ends every process of a prefix) moves to a throwaway prefix
 # of its own (throwaway_prefix); so do robot runs on a display
-# (display_robots). Exit status: 0 passed, 1 failed, 77 skipped.
+# (display_robots). Such a prefix goes when the scenario ends (E2E_KEEP=1
+# keeps it for a look). Exit status: 0 passed, 1 failed, 77 skipped.
 #
 # A missing piece fails the run rather than passing unseen: a file sourced
 # here that cannot be read ends it at once, a command that does not exist
@@ -271,8 +272,8 @@ new_prefix() {
     prefix=$1 own_prefix=$1
 }
 
-# The scenario's own prefix goes with its server (E2E_KEEP=1 keeps it for a
-# look); Wine is back in the test prefix.
+# The scenario's own prefix goes, or only its server (E2E_KEEP=1); Wine is
+# back in the test prefix.
 drop_own_prefix() {
     [ -n "$own_prefix" ] || return 0
     wine_stop_server "$own_prefix"

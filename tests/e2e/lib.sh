@@ -278,7 +278,7 @@ drop_own_prefix() {
     [ -n "$own_prefix" ] || return 0
     wine_stop_server "$own_prefix"
     [ "${E2E_KEEP:-0}" = 1 ] || rm -rf "$own_prefix"
-    prefix=$test_prefix own_prefix= on_display=
+    prefix=$test_prefix own_prefix='' on_display=''
 }
 
 # throwaway_prefix DIR: the rest of the scenario runs in a prefix of its own

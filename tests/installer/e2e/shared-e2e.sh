@@ -23,7 +23,7 @@ hold_files=${HOLD_FILES:?HOLD_FILES names hold_files.exe}
 e2e_program='D:\ZELMOT.EXE'
 robot_timeout=60
 # Set once the throwaway prefix is there.
-windows= system= held=
+windows='' system='' held=''
 holder=
 
 # The holder ends with its prefix's server; here it ends in any case.

@@ -11,7 +11,8 @@
 #                D: must be on the CD; one elsewhere, on C: or on a drive the
 #                scenarios map, they put there), in e2e_cwd (default D:\),
 #                with the arguments e2e_args (default none)
-#   robot_timeout  how long each of the robot's waits may take (default 10 s)
+#   robot_timeout  how long each of the robot's waits may take (default 20 s:
+#                  generous, so that a loaded machine does not fail a wait)
 #   robot_options  more options of the robot (e.g. --keep; default none)
 #   e2e_keys     registry keys (HKCU\... or HKLM\...) that the program or its
 #                scenarios write
@@ -72,7 +73,7 @@ e2e_cwd='D:\'
 e2e_args=()
 e2e_keys=()
 e2e_copies=()
-robot_timeout=10
+robot_timeout=20
 robot_options=()
 on_display=
 SKIP=77

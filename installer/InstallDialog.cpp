@@ -332,8 +332,6 @@ void InstallDialog::RunInstall()
     FinishInstall(restart);
 }
 
-// Steps that belong to the sound setup and the shared files. Until those are
-// in place the run passes through them.
-bool InstallDialog::ProbeSoundDevices() { return true; }
-void InstallDialog::ConfigureSound() {}
+// The step that belongs to the shared files. Until it is in place the run
+// passes through it.
 int InstallDialog::ReplaceSharedFiles() { return 0; }

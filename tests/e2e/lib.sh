@@ -25,11 +25,18 @@
 #
 # What a scenario changes in the prefix (drive mappings, the keys above, the
 # program's own Windows version, the copies above, the robot's copy on C:,
-# bind mounts, a directory watch) is reset before it starts and again when
-# it ends, so scenarios do not depend on each other or on their order. The
-# one lasting change is the type of drive D: (CD-ROM) in
-# HKLM\Software\Wine\Drives; the server is restarted only when it has to be
-# set. Exit status: 0 passed, 1 failed, 77 skipped.
+# bind mounts, a directory watch, the sound card) is reset before it starts
+# and again when it ends, so scenarios do not depend on each other or on
+# their order. The lasting changes are the type of drive D: (CD-ROM) in
+# HKLM\Software\Wine\Drives, for which the server is restarted only when it
+# has to be set, and the stand-in sound driver (tests/support/qrbdivd),
+# installed as a service when it is missing.
+#
+# The test bed's sound card: one wave device, a Sound Blaster 16 (port 220,
+# IRQ 5, DMA 1 and 5), that the stand-in driver identifies; the installer
+# autodetects it. Scenarios about sound change the wave key and the driver's
+# answers (qrbdivd.sh); the reset brings the card back. Exit status: 0
+# passed, 1 failed, 77 skipped.
 
 lib_dir=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")
 # shellcheck source=transcript.sh
@@ -38,6 +45,8 @@ source "$lib_dir/transcript.sh"
 source "$lib_dir/../../scripts/wine-prefix.sh"
 # shellcheck source=../../scripts/wine-display.sh
 source "$lib_dir/../../scripts/wine-display.sh"
+# shellcheck source=../support/qrbdivd/qrbdivd.sh
+source "$lib_dir/../support/qrbdivd/qrbdivd.sh"
 
 prefix=${WINE_TEST_PREFIX:?WINE_TEST_PREFIX names the test prefix}
 e2e_name=$(basename "$0" .sh)
@@ -116,13 +125,25 @@ unmap_drive() {
 }
 
 # D: is a CD-ROM drive once HKLM\Software\Wine\Drives says so and the server
-# has restarted (wine-run starts a stopped server again).
+# has restarted with D: mapped (wine-run starts a stopped server again).
 ensure_cd_drive_type() {
     if [ "$(reg_value 'HKLM\Software\Wine\Drives' d:)" != cdrom ]; then
         reg_set 'HKLM\Software\Wine\Drives' d: cdrom
         WINEPREFIX=$prefix wineserver -k
         WINEPREFIX=$prefix wineserver -w
+        map_drive d "$cd_dir"
+        reg_exists 'HKCU\Software'
+        unmap_drive d
     fi
+}
+
+# ---- the sound card -----------------------------------------------------------
+
+# The stand-in driver runs in the prefix, installed as a service (started
+# with every server session) when it is missing.
+ensure_sound_driver() {
+    qrbdivd_running && return 0
+    qrbdivd_install "$prefix" "$build_dir/tests/qrbdivd.sys" || { fail "the stand-in sound driver does not run"; return 1; }
 }
 
 # A copy of the CD that the program may write to.
@@ -246,6 +267,12 @@ use_display() {
     trap 'WINEPREFIX=$prefix wineserver -k 2>/dev/null; WINEPREFIX=$prefix wineserver -w; display_stop; rm -rf "$prefix"' EXIT
     wine_env
     map_drive d "$2"
+    # The sound card before the display: the first process after
+    # display_prefix must be on the display (the driver starts with it).
+    ensure_sound_driver || return 1
+    local sound=$work/display-sound.reg
+    { printf 'REGEDIT4\r\n'; qrbdivd_defaults_reg; } >"$sound"
+    wine_cmd regedit /S "Z:${sound//\//\\}" >/dev/null 2>&1 || { fail "cannot set the sound card with $sound"; return 1; }
     display_prefix "$prefix" >"$log" 2>&1 || { fail "$(cat "$log")"; return 1; }
     display_start "$work" 2>"$log" || { fail "$(cat "$log")"; return 1; }
 }
@@ -317,12 +344,13 @@ reset_prefix() {
         fi
     done
     rm -rf "$(robot_dir)"
-    # Every key in one Wine start.
+    # Every key in one Wine start, the sound card's among them.
     printf 'REGEDIT4\r\n' >"$reset"
     for key in "${e2e_keys[@]}" "$(app_defaults_key)"; do
         key=${key/#HKCU\\/HKEY_CURRENT_USER\\}
         printf '\r\n[-%s]\r\n' "${key/#HKLM\\/HKEY_LOCAL_MACHINE\\}" >>"$reset"
     done
+    qrbdivd_defaults_reg >>"$reset"
     wine_cmd regedit /S "Z:${reset//\//\\}" >/dev/null 2>&1 || fail "cannot reset the registry with $reset"
     # What else a program's scenarios leave behind, reset by their script.
     if declare -F e2e_reset >/dev/null; then
@@ -361,6 +389,7 @@ e2e_main() {
     trap 'exit 1' INT TERM
     reset_prefix
     ensure_cd_drive_type
+    ensure_sound_driver
     t0=${EPOCHREALTIME/[.,]/}
     "scenario_$scenario"
     result=$?

@@ -234,6 +234,11 @@ TEST_F(Pardev, WithoutTheDriver)
     ASSERT_TRUE(DriverServiceTo(false));
     EXPECT_EQ(qrbDIInitSystem(0), QrbVxdOpenFailed);
     EXPECT_EQ(qrbDIGetFirstDevice(&record_), QrbNotInitialized);
+    // An option word with the state's "initialised" bit does not make the
+    // library initialised without its driver.
+    EXPECT_EQ(qrbDIInitSystem(4), QrbVxdOpenFailed);
+    EXPECT_EQ(qrbDIGetFirstDevice(&record_), QrbNotInitialized);
+    EXPECT_EQ(qrbDIUnInitSystem(), QrbNotInitialized);
     ASSERT_TRUE(DriverServiceTo(true));
     EXPECT_EQ(qrbDIInitSystem(0), QrbOk);
 }
@@ -306,6 +311,21 @@ TEST_F(Pardev, SubkeysPassedOver)
     EXPECT_EQ(static_cast<int32_t>(record_.dma2), -1);
     EXPECT_EQ(qrbDIGetNextDevice(&record_), QrbNoMoreDevices);
     EXPECT_EQ(qrbDIGetNextDevice(&record_), QrbNoMoreDevices);
+}
+
+// A subkey whose name does not fit the 64-byte buffer is passed over like
+// one that cannot be opened: the devices after it are still found.
+TEST_F(Pardev, ASubkeyNameTooLong)
+{
+    const std::string longName = "0001" + std::string(70, 'x');
+    AddWaveDevices({
+        {"0000", "0", "0x1", "sb16.drv", "inactive"},
+        {longName.c_str(), "1", "0x2", "sb16.drv", "long name"},
+        {"0002", "1", "0x3", "sb16.drv", "after it"},
+    });
+    ASSERT_EQ(qrbDIInitSystem(0), QrbOk);
+    ASSERT_EQ(qrbDIGetFirstDevice(&record_), QrbOk);
+    EXPECT_STREQ(record_.description, "after it");
 }
 
 TEST_F(Pardev, FourSubkeysTheSecondAccepted)

@@ -65,21 +65,6 @@ const char* const Row2Text =
 
 }  // namespace
 
-TEST(CardTable, RowsInOrderWithTheirIds)
-{
-    const char* names[] = {"Sound Blaster", "Sound Blaster Pro", "Sound Blaster 16/AWE32", "Ensoniq SoundScape",
-        "Microsoft Sound System", "Pro Audio Spectrum 16", "Gravis UltraSound", "Gravis UltraSound Max",
-        "ESS AudioDrive", "Roland RAP-10", "Toptek Golden 16", "Thunderboard", "Adlib Gold", "NewMedia .WAVJammer",
-        "I/O Magic Tempo", "ARIA Chipset", "Sound Galaxy NX Pro 16", "Reveal FX/32", "Interwave"};
-    const char* ids[] = {"0xe000", "0xe001", "0xe015", "0xe01d", "0xe00b", "0xe003", "0xe023", "0xe027", "0xe019",
-        "0xe03b", "0xe00b", "0xe000", "0xe009", "0xe02b", "0xe02f", "0xe000", "0xe000", "0xe01d", "0xe040"};
-    ASSERT_EQ(SoundCardCount, 19);
-    for (int i = 0; i < SoundCardCount; i++) {
-        EXPECT_STREQ(SoundCardTable[i].name, names[i]) << "row " << i;
-        EXPECT_STREQ(SoundCardTable[i].id, ids[i]) << "row " << i;
-    }
-}
-
 // Lists that fill all their slots have no end marker: counting stops at
 // the slot count and never runs into the next list.
 TEST(CardTable, ListsEndAtTheirMarkerOrTheirSlotCount)

@@ -45,7 +45,7 @@ done
 [ -x /usr/bin/python3 ] || { echo "install-bench: /usr/bin/python3 is missing" >&2; exit 1; }
 
 echo "== building the Windows programs (preset win64)"
-(cd "$root" && cmake --preset win64 >/dev/null && cmake --build --preset win64 --target samplecd uirobot -j"$(nproc)" >/dev/null)
+(cd "$root" && cmake --preset win64 >/dev/null && cmake --build --preset win64 --target samplecd uirobot qrbdivd -j"$(nproc)" >/dev/null)
 
 if [ ! -f "$bench/data.done" ]; then
     echo "== generating $data"
@@ -109,6 +109,19 @@ trap cleanup EXIT
 
 echo "== making the prefixes"
 bash "$root/scripts/wine-prefix.sh" setup "$headless" >/dev/null
+# The test bed's sound card (tests/support/qrbdivd): the installer detects it
+# and writes its configuration without a dialog. On disk (the server
+# stopped) before the display prefix is copied.
+# shellcheck source=../tests/support/qrbdivd/qrbdivd.sh
+source "$root/tests/support/qrbdivd/qrbdivd.sh"
+wine_cmd() {
+    WINE_TEST_PREFIX=$headless WINE_RUN_KEEP_ARGS=1 "$root/scripts/wine-run" "$@" </dev/null
+}
+qrbdivd_install "$headless" "$win64/tests/qrbdivd.sys"
+{ printf 'REGEDIT4\r\n'; qrbdivd_defaults_reg; } >"$work/sound.reg"
+wine_cmd regedit /S "Z:${work//\//\\}\\sound.reg"
+WINEPREFIX=$headless wineserver -k 2>/dev/null || true
+WINEPREFIX=$headless wineserver -w
 cp -a "$headless" "$display"
 # The display prefix draws on Xvfb with the X11 driver; D: is a CD-ROM drive
 # in both.

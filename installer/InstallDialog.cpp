@@ -337,7 +337,3 @@ void InstallDialog::RunInstall()
     FinishInstall(restart);
 }
 
-// Steps that belong to the sound setup. Until it is in place the run passes
-// through them.
-bool InstallDialog::ProbeSoundDevices() { return true; }
-void InstallDialog::ConfigureSound() {}

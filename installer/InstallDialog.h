@@ -5,6 +5,7 @@
 #include "BackgroundDib.h"
 #include "Dialog.h"
 #include "LzhArchive.h"
+#include "QrbDeviceRecord.h"
 #include "Tables.h"
 
 #include <string>
@@ -12,9 +13,6 @@
 
 class InstallDialog : public Dialog, public LzhArchive {
 public:
-    // Sound device records as the driver information library fills them.
-    static const int SoundDeviceSlots = 8;
-    static const int SoundDeviceRecordBytes = 444;
     static const char* const Caption;
 
     InstallDialog();
@@ -74,7 +72,7 @@ private:
     // Steps of the run after the directory exists (InstallRun.cpp and later).
     std::string DestinationRoot() const;
     bool ProbeSoundDevices();
-    void ConfigureSound();
+    bool ConfigureSound();
     void InstallComponents();
     bool ExtractResourceArchives();
     int ReplaceSharedFiles(const char* const* names, int count);
@@ -117,7 +115,8 @@ private:
     POINT DragOrigin = {0, 0};
     bool Dragging = false;
     HWND autodetectBox_ = nullptr;
-    uint8_t SoundDevices[SoundDeviceSlots][SoundDeviceRecordBytes] = {};
+    // Sound device records as the driver information library fills them.
+    QrbDeviceRecord SoundDevices[QrbDeviceSlots] = {};
     int32_t SoundDeviceCount = 0;
     bool AutodetectDefault = true;
     HBRUSH editBrush_ = nullptr;

@@ -3,17 +3,24 @@
 #
 # Builds the Windows programs, assembles the sample CD (build/win64/cd), makes
 # a fresh Windows 95 prefix (build/sample/prefix) with a copy of the CD
-# (build/sample/cd) as its CD-ROM drive D:, and starts D:\ZELMOT.EXE with D:\
-# as working directory.
+# (build/sample/cd) as its CD-ROM drive D: and a sound card that the
+# installer can detect (the stand-in for the sound library's driver,
+# tests/support/qrbdivd, and a Sound Blaster 16 among the wave devices;
+# SAMPLE_SOUND_DRIVER=none leaves them out, and the installer then asks for
+# the card from its table), and starts D:\ZELMOT.EXE with D:\ as working
+# directory.
 #  - With a display (DISPLAY set, outside CI) the installer's window opens and
 #    the user installs by hand.
 #  - Without one, the installer runs under Xvfb and the UI robot presses
 #    "Instalar" and answers the messages; the script prints what the user
 #    would have seen (the robot's transcript), what was installed where, the
-#    program group's shortcuts, the registry values written; then, as a
-#    second act, runs the registered uninstaller, answers "Sí" and shows what
-#    is left before and after the next start of Windows; and where the
-#    screenshots are.
+#    sound configuration written (qrbset.cfg), the program group's shortcuts,
+#    the registry values written; then the installed audio setup program
+#    (the "Setup Audio" item) chooses the sound card again, once with the
+#    driver (detected devices) and once after it has been stopped (the card
+#    table); then, as a last act, runs the registered uninstaller, answers
+#    "Sí" and shows what is left before and after the next start of Windows;
+#    and where the screenshots are.
 set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")/.."
 root=$PWD
@@ -52,7 +59,7 @@ show_progress_frames() {
 
 bash scripts/bootstrap.sh
 cmake --preset win64 >/dev/null
-cmake --build --preset win64 --target samplecd uirobot lzhtool -j"$(nproc)" >/dev/null
+cmake --build --preset win64 --target samplecd uirobot lzhtool qrbdivd -j"$(nproc)" >/dev/null
 
 out=$root/build/sample
 cd_dir=$out/cd
@@ -70,6 +77,20 @@ ln -sfn "$cd_dir" "$prefix/dosdevices/d:"
 echo "== The sample CD's resource archive, D:\\Resource.lzh"
 WINE_TEST_PREFIX=$prefix WINE_RUN_KEEP_ARGS=1 scripts/wine-run build/win64/tools/lzhtool/lzhtool.exe \
     l 'D:\Resource.lzh' 2>/dev/null || true
+
+# The sound card: the stand-in driver as a service that starts with every
+# Wine session, and the wave device it identifies.
+# shellcheck source=../tests/support/qrbdivd/qrbdivd.sh
+source tests/support/qrbdivd/qrbdivd.sh
+wine_cmd() {
+    WINE_TEST_PREFIX=$prefix WINE_RUN_KEEP_ARGS=1 scripts/wine-run "$@" </dev/null
+}
+sound_driver=${SAMPLE_SOUND_DRIVER:-qrbdivd}
+if [ "$sound_driver" != none ]; then
+    qrbdivd_install "$prefix" build/win64/tests/qrbdivd.sys
+    { printf 'REGEDIT4\r\n'; qrbdivd_defaults_reg; } >"$out/sound.reg"
+    wine_cmd regedit /S "Z:${out//\//\\}\\sound.reg"
+fi
 
 # The CD as a CD-ROM drive and a real graphics driver for the window.
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
@@ -104,11 +125,21 @@ if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ]; then
     shell_back
 else
     cp build/win64/tools/uirobot/uirobot.exe build/win64/tools/uirobot/uirobothook.dll "$prefix/drive_c/"
-    cat >"$prefix/drive_c/install.txt" <<'SCRIPT'
+    # Without the driver the run asks for the sound card: the table's first.
+    sound_lines=
+    if [ "$sound_driver" = none ]; then
+        sound_lines='stop-recording
+wait-title "Driver QRB"
+screenshot C:\zelmot-sound.bmp
+press IDOK
+wait-title "Demo Morvadin Brumaria"'
+    fi
+    cat >"$prefix/drive_c/install.txt" <<SCRIPT
 wait-title "Demo Morvadin Brumaria"
 screenshot C:\zelmot-start.bmp
 record C:\frames\copy 0
 click-button-text "Instalar"
+$sound_lines
 expect-box "instalado con"
 sleep 300
 stop-recording
@@ -126,7 +157,7 @@ SCRIPT
     shell_back
     wineserver -k
     display_stop
-    for shot in zelmot-start zelmot-done; do
+    for shot in zelmot-start zelmot-sound zelmot-done; do
         [ -f "$prefix/drive_c/$shot.bmp" ] && convert "$prefix/drive_c/$shot.bmp" "$shots/$shot.png"
     done
     show_progress_frames "$prefix/drive_c/frames"
@@ -161,7 +192,72 @@ for key in 'HKCU\Software\Quelvar Multimedia\Instalar\Demo Morvadin Brumaria' \
     wine reg query "$key" 2>/dev/null | tr -d '\r' | sed '/^$/d' || echo "$key: (none)"
 done
 
-# The second act: the uninstaller, started as the registered UninstallString
+# qrbset.cfg as text, its line ends shown.
+show_sound_config() {
+    local file=$prefix/drive_c/DemoMB/qrbset.cfg
+    if [ ! -f "$file" ]; then
+        echo "(no qrbset.cfg)"
+        return
+    fi
+    sed -e 's/\r$/  [CR LF]/' "$file"
+    [ -z "$(tail -c 2 "$file" | tr -d '\r\n')" ] || printf '\n(no line end after the last line)\n'
+}
+
+echo
+echo "== The sound configuration, C:\\DemoMB\\qrbset.cfg"
+show_sound_config
+
+# The audio setup program as its "Setup Audio" item starts it, in the
+# install directory: with the driver it lists the detected device and its
+# DMA channels (the robot takes the smaller); with the driver stopped it
+# offers the card table (the robot takes a Sound Blaster Pro at 240).
+if [ -z "$by_hand" ] && [ -f "$prefix/drive_c/DemoMB/AUDSETUP.EXE" ]; then
+    cat >"$prefix/drive_c/audsetup-detected.txt" <<'SCRIPT'
+wait-title "Driver QRB"
+read 1038
+read 1041
+read 1040
+expect-items 1039 "5|1"
+select 1039 1
+screenshot C:\audsetup-detected.bmp
+press IDOK
+expect-exit 0
+SCRIPT
+    cat >"$prefix/drive_c/audsetup-cards.txt" <<'SCRIPT'
+wait-title "Driver QRB"
+select 1038 "Sound Blaster Pro"
+select 1044 240
+select 1045 7
+screenshot C:\audsetup-cards.bmp
+press IDOK
+expect-exit 0
+SCRIPT
+    # A session of its own, whose desktop is on the display.
+    wineserver -k || true
+    display_start "$out"
+    if [ "$sound_driver" != none ]; then
+        echo
+        echo "== Setup Audio (C:\\DemoMB\\AUDSETUP.EXE) with the sound driver: the detected device"
+        wine 'C:\uirobot.exe' --cwd 'C:\DemoMB' --script 'C:\audsetup-detected.txt' -- 'C:\DemoMB\AUDSETUP.EXE' \
+            </dev/null | iconv -f CP1252 -t UTF-8 | grep -v -E '^ {13}(button |\(|control [0-9]+ [^(])' || true
+        echo "-- qrbset.cfg now:"
+        show_sound_config
+        wine sc stop qrbdivd </dev/null >/dev/null 2>&1 || true
+    fi
+    echo
+    echo "== Setup Audio without the sound driver: the card table"
+    wine 'C:\uirobot.exe' --cwd 'C:\DemoMB' --script 'C:\audsetup-cards.txt' -- 'C:\DemoMB\AUDSETUP.EXE' \
+        </dev/null | iconv -f CP1252 -t UTF-8 | grep -v -E '^ {13}(button |\(|control [0-9]+ [^(])' || true
+    echo "-- qrbset.cfg now:"
+    show_sound_config
+    wineserver -k || true
+    display_stop
+    for shot in audsetup-detected audsetup-cards; do
+        [ -f "$prefix/drive_c/$shot.bmp" ] && convert "$prefix/drive_c/$shot.bmp" "$shots/$shot.png"
+    done
+fi
+
+# The last act: the uninstaller, started as the registered UninstallString
 # says, answered "Sí"; then the next start of Windows (wineboot -r carries out
 # WININIT.INI), which removes the uninstaller itself.
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Demo Morvadin Brumaria'
@@ -181,7 +277,7 @@ press IDOK
 expect-exit 0
 SCRIPT
     echo
-    echo "== Second act: $uninstaller (the registered UninstallString), as the user sees it"
+    echo "== Last act: $uninstaller (the registered UninstallString), as the user sees it"
     display_start "$out"
     quiet_shell
     wine 'C:\uirobot.exe' --script 'C:\uninstall.txt' -- "$uninstaller" </dev/null | iconv -f CP1252 -t UTF-8

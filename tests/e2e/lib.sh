@@ -29,15 +29,22 @@
 #
 # What a scenario changes in the prefix (drive mappings, the keys above, the
 # program's own Windows version, the copies above, the robot's copy on C:,
-# bind mounts, a directory watch) is reset before it starts and again when
-# it ends, so scenarios do not depend on each other or on their order. The
-# one lasting change is the type of drive D: (CD-ROM) in
-# HKLM\Software\Wine\Drives; the server is restarted only when it has to be
-# set. A scenario that must not run in the test prefix (one that restarts
-# Windows, which ends every process of a prefix) moves to a throwaway prefix
-# of its own (throwaway_prefix); so do robot runs on a display
-# (display_robots). Such a prefix goes when the scenario ends (E2E_KEEP=1
-# keeps it for a look). Exit status: 0 passed, 1 failed, 77 skipped.
+# bind mounts, a directory watch, the sound card) is reset before it starts
+# and again when it ends, so scenarios do not depend on each other or on
+# their order. The lasting changes are the type of drive D: (CD-ROM) in
+# HKLM\Software\Wine\Drives, for which the server is restarted only when it
+# has to be set, and the stand-in sound driver (tests/support/qrbdivd),
+# installed as a service when it is missing. A scenario that must not run in
+# the test prefix (one that restarts Windows, which ends every process of a
+# prefix) moves to a throwaway prefix of its own (throwaway_prefix); so do
+# robot runs on a display (display_robots). Such a prefix has the same sound
+# card and goes when the scenario ends (E2E_KEEP=1 keeps it for a look).
+#
+# The test bed's sound card: one wave device, a Sound Blaster 16 (port 220,
+# IRQ 5, DMA 1 and 5), that the stand-in driver identifies; the installer
+# autodetects it. Scenarios about sound change the wave key and the driver's
+# answers (qrbdivd.sh); the reset brings the card back. Exit status: 0
+# passed, 1 failed, 77 skipped.
 #
 # A missing piece fails the run rather than passing unseen: a file sourced
 # here that cannot be read ends it at once, a command that does not exist
@@ -55,6 +62,8 @@ source "$lib_dir/transcript.sh" || lib_missing "$lib_dir/transcript.sh"
 source "$lib_dir/../../scripts/wine-prefix.sh" || lib_missing "$lib_dir/../../scripts/wine-prefix.sh"
 # shellcheck source=../../scripts/wine-display.sh
 source "$lib_dir/../../scripts/wine-display.sh" || lib_missing "$lib_dir/../../scripts/wine-display.sh"
+# shellcheck source=../support/qrbdivd/qrbdivd.sh
+source "$lib_dir/../support/qrbdivd/qrbdivd.sh" || lib_missing "$lib_dir/../support/qrbdivd/qrbdivd.sh"
 
 # Bash runs this, in a subshell, for a command that does not exist: it leaves
 # a note that e2e_main finds once the scenario is over.
@@ -144,13 +153,34 @@ unmap_drive() {
 }
 
 # D: is a CD-ROM drive once HKLM\Software\Wine\Drives says so and the server
-# has restarted (wine-run starts a stopped server again).
+# has restarted with D: mapped (wine-run starts a stopped server again).
 ensure_cd_drive_type() {
     if [ "$(reg_value 'HKLM\Software\Wine\Drives' d:)" != cdrom ]; then
         reg_set 'HKLM\Software\Wine\Drives' d: cdrom
         WINEPREFIX=$prefix wineserver -k
         WINEPREFIX=$prefix wineserver -w
+        map_drive d "$cd_dir"
+        reg_exists 'HKCU\Software'
+        unmap_drive d
     fi
+}
+
+# ---- the sound card -----------------------------------------------------------
+
+# The stand-in driver runs in the prefix, installed as a service (started
+# with every server session) when it is missing.
+ensure_sound_driver() {
+    qrbdivd_running && return 0
+    qrbdivd_install "$prefix" "$build_dir/tests/qrbdivd.sys" || { fail "the stand-in sound driver does not run"; return 1; }
+}
+
+# The test bed's sound card in the prefix in use: the driver running and its
+# answers and the wave key as the reset leaves them.
+set_sound_card() {
+    ensure_sound_driver || return 1
+    local sound=$work/sound-card.reg
+    { printf 'REGEDIT4\r\n'; qrbdivd_defaults_reg; } >"$sound"
+    wine_cmd regedit /S "Z:${sound//\//\\}" >/dev/null 2>&1 || { fail "cannot set the sound card with $sound"; return 1; }
 }
 
 # A copy of the CD that the program may write to.
@@ -286,7 +316,7 @@ drop_own_prefix() {
 # at DIR, with D: a CD-ROM drive, which goes when the scenario ends. Returns
 # 1, after saying why, when it cannot be made.
 throwaway_prefix() {
-    new_prefix "$1" && ensure_cd_drive_type
+    new_prefix "$1" && ensure_cd_drive_type && set_sound_card
 }
 
 # display_robots SCRIPT...: the robot with each SCRIPT in turn, on an Xvfb
@@ -307,6 +337,9 @@ display_robots() {
         trap 'drop_own_prefix; display_stop' EXIT
         wine_env
         map_drive d "$work/cd"
+        # The sound card before the display: the first process after
+        # display_prefix must be on the display (the driver starts with it).
+        set_sound_card || exit 1
         display_prefix "$prefix" >"$log" 2>&1 || { fail "$(cat "$log")"; exit 1; }
         display_start "$work" 2>"$log" || { fail "$(cat "$log")"; exit 1; }
         for script in "$@"; do
@@ -393,12 +426,13 @@ reset_prefix() {
         fi
     done
     rm -rf "$(robot_dir)"
-    # Every key in one Wine start.
+    # Every key in one Wine start, the sound card's among them.
     printf 'REGEDIT4\r\n' >"$reset"
     for key in "${e2e_keys[@]}" "$(app_defaults_key)"; do
         key=${key/#HKCU\\/HKEY_CURRENT_USER\\}
         printf '\r\n[-%s]\r\n' "${key/#HKLM\\/HKEY_LOCAL_MACHINE\\}" >>"$reset"
     done
+    qrbdivd_defaults_reg >>"$reset"
     wine_cmd regedit /S "Z:${reset//\//\\}" >/dev/null 2>&1 || fail "cannot reset the registry with $reset"
     # What else a program's scenarios leave behind, reset by their script.
     if declare -F e2e_reset >/dev/null; then
@@ -442,6 +476,7 @@ e2e_main() {
     trap 'exit 1' INT TERM
     reset_prefix
     ensure_cd_drive_type
+    ensure_sound_driver
     t0=${EPOCHREALTIME/[.,]/}
     "scenario_$scenario"
     result=$?

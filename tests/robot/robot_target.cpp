@@ -2,7 +2,9 @@
 //
 // The dialog has a name field (1000, "Morvadin" at the start), the working
 // directory in a static (1004), a disabled button (1002), a hidden one (1005),
-// a progress bar (1007, range 0 to 3, at 1) and:
+// a progress bar (1007, range 0 to 3, at 1), a colour list (1008: rojo,
+// verde, azul; a pick shows "elegido: COLOUR" in 1009), a disabled list
+// (1010, "N/A") and:
 //   Mostrar (1001)   shows the name in an information box, then asks
 //                    "¿Desea ejecutarlo?" (Yes/No, question icon) and ends
 //                    with 10 for Yes, 20 for No
@@ -58,6 +60,10 @@ INT_PTR CALLBACK MainProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
         SetDlgItemTextA(dialog, IDC_FOLDER, folder);
         SendDlgItemMessageA(dialog, IDC_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, 3));
         SendDlgItemMessageA(dialog, IDC_PROGRESS, PBM_SETPOS, 1, 0);
+        for (const char* colour : {"rojo", "verde", "azul"})
+            SendDlgItemMessageA(dialog, IDC_COLOUR, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(colour));
+        SendDlgItemMessageA(dialog, IDC_COLOUR, CB_SETCURSEL, 0, 0);
+        SendDlgItemMessageA(dialog, IDC_NO_CHOICE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("N/A"));
         if (g_quitAfterMs)
             SetTimer(dialog, kQuitTimer, g_quitAfterMs, nullptr);
         return TRUE;
@@ -73,6 +79,14 @@ INT_PTR CALLBACK MainProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
             return TRUE;
         case IDC_CRASH: Crash(); return TRUE;
         case IDC_DISABLED: EndDialog(dialog, 99); return TRUE;
+        case IDC_COLOUR:
+            if (HIWORD(wParam) == CBN_SELCHANGE) {
+                char colour[32] = "", text[64];
+                GetDlgItemTextA(dialog, IDC_COLOUR, colour, sizeof colour);
+                wsprintfA(text, "elegido: %s", colour);
+                SetDlgItemTextA(dialog, IDC_CHOSEN, text);
+            }
+            return TRUE;
         case IDOK: EndDialog(dialog, 0); return TRUE;
         case IDCANCEL: EndDialog(dialog, 2); return TRUE;
         }

@@ -12,3 +12,6 @@
 #define IDC_CHILD 1005
 #define IDC_WARN 1006
 #define IDC_PROGRESS 1007
+#define IDC_COLOUR 1008
+#define IDC_CHOSEN 1009
+#define IDC_NO_CHOICE 1010

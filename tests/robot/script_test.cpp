@@ -33,6 +33,10 @@ TEST(ScriptParser, ReadsArguments)
         {"echo \"\"", Op::Echo, {}, ""},
         {"expect-icon information", Op::ExpectIcon, {}, "information"},
         {"expect-range 1037 0 2", Op::ExpectRange, {1037, 0, 2}, ""},
+        {"select 1038 \"Pro Audio Spectrum 16\"", Op::Select, {1038}, "Pro Audio Spectrum 16"},
+        {"expect-items 1039 \"5|1\"", Op::ExpectItems, {1039}, "5|1"},
+        {"expect-state 1045 disabled", Op::ExpectState, {1045}, "disabled"},
+        {"key escape", Op::Key, {}, "escape"},
     };
     for (const Good& c : cases) {
         std::vector<ScriptCommand> commands;
@@ -52,6 +56,9 @@ TEST(ScriptParser, NamesTheLineOfAMistake)
         const char* error;
     } cases[] = {
         {"pulsar IDOK", "line 1: unknown command \"pulsar\""},
+        {"expect-state 1045 gone", "line 1: \"gone\" is not a state (visible, hidden, enabled, disabled)"},
+        {"key tab", "line 1: \"tab\" is not a key (escape, enter)"},
+        {"select 1038", "line 1: a text is missing"},
         {"# comment\n\npress", "line 3: a control id is missing"},
         {"press OK", "line 1: \"OK\" is not a control id"},
         {"press \"1\"", "line 1: \"1\" is not a control id"},

@@ -75,6 +75,14 @@ std::string Unusable(HWND control)
     return std::string();
 }
 
+std::string Joined(const std::vector<std::string>& items)
+{
+    std::string text;
+    for (size_t i = 0; i < items.size(); ++i)
+        text += (i ? "|" : "") + items[i];
+    return text;
+}
+
 } // namespace
 
 int Robot::Run(const std::vector<ScriptCommand>& script)
@@ -119,6 +127,10 @@ bool Robot::Execute(const ScriptCommand& c)
     case Op::ExpectNoWindow: return ExpectNoWindow(c);
     case Op::ExpectClosed: return ExpectClosed(c);
     case Op::ExpectClientSize: return ExpectClientSize(c);
+    case Op::Select: return Select(c);
+    case Op::ExpectItems: return ExpectItems(c);
+    case Op::ExpectState: return ExpectState(c);
+    case Op::Key: return Key(c);
     case Op::Timeout:
         if (c.numbers[0] <= 0 || c.numbers[0] > 3600)
             return Fail(c, "a timeout is 1 to 3600 seconds");
@@ -539,6 +551,114 @@ bool Robot::ExpectClientSize(const ScriptCommand& c)
         }))
         return false;
     SayDetail("client area of window #%d: %lld x %lld", seen_[current].serial, width, height);
+    return true;
+}
+
+// As a user picks an entry: the selection changes and the dialog hears of
+// it (CBN_SELCHANGE), which CB_SETCURSEL alone does not tell it.
+bool Robot::Select(const ScriptCommand& c)
+{
+    const long long id = c.numbers[0];
+    int index = -1;
+    HWND combo = WaitControl(c, "an enabled combo box " + std::to_string(id) + " with the entry " + Quoted(c.text),
+                             [&](HWND top, std::string& why) -> HWND {
+                                 HWND found = FindControl(top, id);
+                                 std::vector<std::string> items;
+                                 why = !found                      ? "there is no such control"
+                                       : !ComboItems(found, items) ? "it is a control of class " +
+                                                                         Quoted(ClassOf(found))
+                                                                   : Unusable(found);
+                                 if (!why.empty())
+                                     return nullptr;
+                                 auto at = std::find(items.begin(), items.end(), c.text);
+                                 if (at == items.end()) {
+                                     why = "its entries are " + Quoted(Joined(items));
+                                     return nullptr;
+                                 }
+                                 index = static_cast<int>(at - items.begin());
+                                 return found;
+                             });
+    if (!combo)
+        return false;
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(combo, CB_SETCURSEL, index, 0, SMTO_ABORTIFHUNG, 1000, &result);
+    PostMessageA(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(combo));
+    SayDetail("selected entry %d %s of combo box %lld", index, Quoted(c.text).c_str(), id);
+    return true;
+}
+
+bool Robot::ExpectItems(const ScriptCommand& c)
+{
+    int current = Current(c);
+    if (current < 0)
+        return false;
+    const long long id = c.numbers[0];
+    std::string why;
+    auto ready = [&] {
+        HWND combo = FindControl(seen_[current].info.hwnd, id);
+        std::vector<std::string> items;
+        if (!combo) {
+            why = "there is no such control";
+            return false;
+        }
+        if (!ComboItems(combo, items)) {
+            why = "it is a control of class " + Quoted(ClassOf(combo));
+            return false;
+        }
+        why = "its entries are " + Quoted(Joined(items));
+        return Joined(items) == c.text;
+    };
+    if (!Wait(c, options_.timeoutMs, true, ready, [&] {
+            return "expected combo box " + std::to_string(id) + " of window #" + std::to_string(seen_[current].serial) +
+                   " to hold the entries " + Quoted(c.text) + "; " + why;
+        }))
+        return false;
+    SayDetail("combo box %lld holds %s", id, Quoted(c.text).c_str());
+    return true;
+}
+
+bool Robot::ExpectState(const ScriptCommand& c)
+{
+    int current = Current(c);
+    if (current < 0)
+        return false;
+    const long long id = c.numbers[0];
+    std::string state = "missing";
+    auto ready = [&] {
+        HWND control = FindControl(seen_[current].info.hwnd, id);
+        if (!control)
+            return false;
+        const bool visible = IsWindowVisible(control) != FALSE, enabled = IsWindowEnabled(control) != FALSE;
+        state = std::string(visible ? "visible" : "hidden") + " and " + (enabled ? "enabled" : "disabled");
+        return c.text == "visible" ? visible : c.text == "hidden" ? !visible : c.text == "enabled" ? enabled : !enabled;
+    };
+    if (!Wait(c, options_.timeoutMs, true, ready, [&] {
+            return "expected control " + std::to_string(id) + " of window #" + std::to_string(seen_[current].serial) +
+                   " to be " + c.text + "; it is " + state;
+        }))
+        return false;
+    SayDetail("control %lld is %s", id, state.c_str());
+    return true;
+}
+
+// A key pressed in the current window goes to its control with the focus,
+// as the keyboard would send it.
+bool Robot::Key(const ScriptCommand& c)
+{
+    int current = Current(c);
+    if (current < 0)
+        return false;
+    const HWND window = seen_[current].info.hwnd;
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
+    HWND target = window;
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread) && thread.hwndFocus)
+        target = thread.hwndFocus;
+    const WPARAM key = c.text == "escape" ? VK_ESCAPE : VK_RETURN;
+    PostMessageA(target, WM_KEYDOWN, key, 1);
+    PostMessageA(target, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u));
+    SayDetail("pressed %s in control %d of window #%d", c.text.c_str(), GetDlgCtrlID(target), seen_[current].serial);
     return true;
 }
 

@@ -65,6 +65,10 @@ private:
     bool ExpectNoWindow(const ScriptCommand& c);
     bool ExpectClosed(const ScriptCommand& c);
     bool ExpectClientSize(const ScriptCommand& c);
+    bool Select(const ScriptCommand& c);
+    bool ExpectItems(const ScriptCommand& c);
+    bool ExpectState(const ScriptCommand& c);
+    bool Key(const ScriptCommand& c);
     void Finish();
 
     // Polls until ready() holds. Fails on a crash, on the timeout, and when

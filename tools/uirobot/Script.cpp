@@ -43,7 +43,24 @@ const OpInfo kOps[] = {
     {"expect-client-size", Op::ExpectClientSize, "nn"},
     {"echo", Op::Echo, "s"},
     {"windows", Op::Windows, ""},
+    {"select", Op::Select, "is"},
+    {"expect-items", Op::ExpectItems, "is"},
+    {"expect-state", Op::ExpectState, "is"},
+    {"key", Op::Key, "s"},
 };
+
+const char* const kStates[] = {"visible", "hidden", "enabled", "disabled"};
+const char* const kKeys[] = {"escape", "enter"};
+
+template <size_t N>
+bool OneOf(const std::string& text, const char* const (&names)[N])
+{
+    for (const char* name : names) {
+        if (text == name)
+            return true;
+    }
+    return false;
+}
 
 struct NamedId {
     const char* name;
@@ -231,6 +248,14 @@ bool ParseLine(const std::string& line, ScriptCommand& command, bool& empty, std
         command.source.pop_back();
     if (!ParseArguments(*info, tokens, command, error))
         return false;
+    if (command.op == Op::ExpectState && !OneOf(command.text, kStates)) {
+        error = "\"" + command.text + "\" is not a state (visible, hidden, enabled, disabled)";
+        return false;
+    }
+    if (command.op == Op::Key && !OneOf(command.text, kKeys)) {
+        error = "\"" + command.text + "\" is not a key (escape, enter)";
+        return false;
+    }
     BoxIcon icon;
     if (command.op == Op::ExpectIcon && !ParseBoxIcon(command.text.c_str(), icon)) {
         error = "\"" + command.text + "\" is not an icon (none, information, exclamation, stop, question)";

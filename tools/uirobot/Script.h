@@ -30,6 +30,10 @@ enum class Op {
     ExpectClientSize,
     Echo,
     Windows,
+    Select,
+    ExpectItems,
+    ExpectState,
+    Key,
 };
 
 struct ScriptCommand {

@@ -127,6 +127,40 @@ bool ReadProgress(ControlInfo& control)
     return true;
 }
 
+// CB_GETLBTEXT carries its buffer across processes (the system copies the
+// text back), but under Wine an ANSI request from another process comes
+// back in UTF-16: the entries are asked for in UTF-16 and turned into the
+// ANSI code page here.
+bool ComboItems(HWND hwnd, std::vector<std::string>& items)
+{
+    items.clear();
+    if (ClassOf(hwnd) != "ComboBox")
+        return false;
+    DWORD_PTR count = 0;
+    if (!SendMessageTimeoutW(hwnd, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &count) ||
+        static_cast<LONG_PTR>(count) < 0)
+        return false;
+    for (DWORD_PTR i = 0; i < count; ++i) {
+        DWORD_PTR length = 0;
+        if (!SendMessageTimeoutW(hwnd, CB_GETLBTEXTLEN, i, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &length) ||
+            static_cast<LONG_PTR>(length) < 0)
+            return false;
+        std::wstring wide(length + 1, L'\0');
+        DWORD_PTR copied = 0;
+        if (!SendMessageTimeoutW(hwnd, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&wide[0]), SMTO_ABORTIFHUNG,
+                                 kMessageTimeoutMs, &copied) ||
+            static_cast<LONG_PTR>(copied) < 0)
+            return false;
+        wide.resize(std::min<size_t>(copied, length));
+        std::string text(wide.size() * 2 + 1, '\0');
+        const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), &text[0],
+                                              static_cast<int>(text.size()), nullptr, nullptr);
+        text.resize(bytes > 0 ? bytes : 0);
+        items.push_back(text);
+    }
+    return true;
+}
+
 BoxIcon ReadBoxIcon(HWND box)
 {
     auto icon = static_cast<int>(reinterpret_cast<INT_PTR>(GetPropA(box, kBoxIconProperty)));

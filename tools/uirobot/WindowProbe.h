@@ -49,5 +49,9 @@ BoxIcon ReadBoxIcon(HWND box);
 bool SetControlText(HWND hwnd, const std::string& text);
 std::string ClassOf(HWND hwnd);
 
+// A combo box's entries, in list order; false for other controls or when
+// the box does not answer.
+bool ComboItems(HWND hwnd, std::vector<std::string>& items);
+
 // A button caption without its mnemonic marks ("&Sí" -> "Sí", "&&" -> "&").
 std::string WithoutMnemonics(const std::string& text);

@@ -65,6 +65,15 @@
 //                            exclamation, stop or question
 //   expect-range ID LOW HIGH wait until progress bar ID of the current window
 //                            has the range LOW to HIGH
+//   select ID TEXT           pick the entry TEXT of combo box ID (visible and
+//                            enabled; waits until it has that entry) as a
+//                            user would: its dialog is told of the change
+//   expect-items ID TEXT     wait until combo box ID holds exactly the
+//                            entries of TEXT, in order, separated by "|"
+//   expect-state ID STATE    wait until control ID is STATE: visible, hidden,
+//                            enabled or disabled
+//   key NAME                 press the key NAME (escape or enter) in the
+//                            current window's control with the focus
 //   expect-closed            wait until the current window closes
 //   expect-client-size W H   wait until the current window's client area is
 //                            W x H pixels

@@ -103,7 +103,7 @@ scenario_first_start() {
     marker_exists || fail "no marker key after the first start"
     reg_exists "$marker_key" Instalado && fail "the marker has a value Instalado"
     # The F lines (the renamed Texto.txt by its source) and the X tree MUSICA.
-    local listed=(Brumaria.EXE BRUMARIA.ICO Readme.txt AUDSETUP.EXE ESCRANO.EXE UvConfig.exe Texto.txt DATOS/CONFIG.INI DATOS/NIVELES/NIVEL1.DAT
+    local listed=(Brumaria.EXE BRUMARIA.ICO Readme.txt AUDSETUP.EXE PARDEV.dll ESCRANO.EXE UvConfig.exe Texto.txt DATOS/CONFIG.INI DATOS/NIVELES/NIVEL1.DAT
         DATOS/NIVELES/NIVEL2.DAT MUSICA/AMBIENTE.WAV MUSICA/INTRO.MID MUSICA/TEMAS/BATALLA.MID MUSICA/TEMAS/BRUMA.MID)
     local total=0 file
     for file in "${listed[@]}"; do

@@ -252,7 +252,7 @@ scenario_foreign_directory() {
     expect_reg "$marker_key" DirectorioPropio 0x0
     uninstall uninstall_fails.txt
     expect_entries "$juegos" AUDSETUP.EXE BRUMARIA.ICO Brumaria.EXE DATOS ESCRANO.EXE GRAFICOS LEEME.TXT NOTAS.TXT \
-        'Otro juego' Readme.txt SONIDO
+        'Otro juego' Readme.txt SONIDO qrbset.cfg
     expect_text "$juegos/Otro juego/OTRO.EXE" 'otro'
     expect_unregistered
     expect_self_deletion

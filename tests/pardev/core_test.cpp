@@ -1,0 +1,71 @@
+// The driver information library's window-free rules.
+#include "PardevCore.h"
+#include "QrbDeviceRecord.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+TEST(ResultTexts, CodesZeroToTwelveAndNothingElse)
+{
+    EXPECT_STREQ(ResultText(QrbOk), "ERROR : Error Code Does Not Indicate An Error");
+    EXPECT_STREQ(ResultText(QrbNoDevices), "WARNING : No Devices Found On Search");
+    EXPECT_STREQ(ResultText(QrbFirstNotCalled), "ERROR : qrbSSGetFirstDevice Not Called Before qrbSSGetNextDevice");
+    EXPECT_STREQ(ResultText(QrbVxdIoctlFailed), "ERROR : VxD DeviceIOControl Failed");
+    EXPECT_STREQ(ResultText(QrbBadCapabilities), "ERROR : Capabilities Structure Is Not Valid");
+    for (int32_t code = 0; code <= 12; code++)
+        EXPECT_NE(ResultText(code), nullptr) << code;
+    for (int32_t code : {-1, 13, 100, INT32_MIN, INT32_MAX})
+        EXPECT_EQ(ResultText(code), nullptr) << code;
+}
+
+// A registry value that fills its field comes back without a terminator.
+TEST(RegistryTexts, EndInsideTheirField)
+{
+    char field[8];
+    std::memcpy(field, "ABCDEFGH", 8);
+    TerminateField(field, sizeof field, 8);
+    EXPECT_STREQ(field, "ABCDEFG");
+    std::memcpy(field, "abcXXXXX", 8);  // three bytes read, no terminator among them
+    TerminateField(field, sizeof field, 3);
+    EXPECT_STREQ(field, "abc");
+    std::memcpy(field, "ab\0XXXXX", 8);
+    TerminateField(field, sizeof field, 3);
+    EXPECT_STREQ(field, "ab");
+}
+
+TEST(RegistryTexts, DriverNamesLowerCasedAToZOnly)
+{
+    char name[16] = "SB16\xC4.DRV";
+    LowerAsciiAZ(name, sizeof name);
+    EXPECT_STREQ(name, "sb16\xC4.drv");
+    char full[4] = {'A', 'B', 'C', 'D'};  // no terminator: stops at the field's end
+    LowerAsciiAZ(full, sizeof full);
+    EXPECT_EQ(std::string(full, 4), "abcd");
+}
+
+TEST(RegistryTexts, ActiveAsADecimalNumber)
+{
+    EXPECT_EQ(ActiveValue("1"), 1);
+    EXPECT_EQ(ActiveValue("0"), 0);
+    EXPECT_EQ(ActiveValue("  \t-12x"), -12);
+    EXPECT_EQ(ActiveValue("+3"), 3);
+    EXPECT_EQ(ActiveValue("si"), 0);
+    EXPECT_EQ(ActiveValue(""), 0);
+}
+
+TEST(ConfigPath, DirectoryPlusNameWithin256Bytes)
+{
+    char path[ConfigPathBytes];
+    ASSERT_TRUE(BuildConfigPath(nullptr, path));
+    EXPECT_STREQ(path, "qrbset.cfg");
+    ASSERT_TRUE(BuildConfigPath("C:\\DemoMB", path));
+    EXPECT_STREQ(path, "C:\\DemoMB\\qrbset.cfg");
+    // 244 + "\" + 10 + terminator = 256 bytes: the longest that fits.
+    const std::string longest(244, 'd');
+    ASSERT_TRUE(BuildConfigPath(longest.c_str(), path));
+    EXPECT_EQ(std::string(path), longest + "\\qrbset.cfg");
+    EXPECT_FALSE(BuildConfigPath((longest + "d").c_str(), path));
+    EXPECT_STREQ(path, "");
+}

@@ -1,0 +1,457 @@
+// PARDEV.dll under Wine, against the stand-in driver (tests/support/qrbdivd)
+// and wave devices written into the registry here: the library's own
+// CreateFileA/DeviceIoControl path and its registry search.
+#include "Pardev.h"
+#include "QrbConfig.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const WaveKey = "System\\CurrentControlSet\\Control\\MediaResources\\wave";
+const char* const ServiceKey = "System\\CurrentControlSet\\Services\\qrbdivd";
+
+struct WaveDevice {
+    const char* key;
+    const char* active;       // null: the value is missing
+    const char* deviceId;
+    const char* driver;
+    const char* description;
+};
+
+void SetText(HKEY key, const char* name, const char* text, DWORD bytes)
+{
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes);
+}
+
+void AddWaveDevice(const WaveDevice& device)
+{
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, (std::string(WaveKey) + "\\" + device.key).c_str(), &key),
+              ERROR_SUCCESS);
+    const char* names[] = {"Active", "DeviceID", "Driver", "Description"};
+    const char* values[] = {device.active, device.deviceId, device.driver, device.description};
+    for (int i = 0; i < 4; i++) {
+        if (values[i])
+            SetText(key, names[i], values[i], static_cast<DWORD>(std::strlen(values[i]) + 1));
+    }
+    RegCloseKey(key);
+}
+
+void AddWaveDevices(const std::vector<WaveDevice>& devices)
+{
+    for (const WaveDevice& device : devices)
+        AddWaveDevice(device);
+}
+
+HKEY Service()
+{
+    HKEY key = nullptr;
+    RegOpenKeyExA(HKEY_LOCAL_MACHINE, ServiceKey, 0, KEY_ALL_ACCESS, &key);
+    return key;
+}
+
+void SetDriverValue(const char* name, DWORD value)
+{
+    HKEY key = Service();
+    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(key);
+}
+
+// The devices the driver identifies: "NAME ID PORT DMA IRQ DMA2".
+void SetDriverDevices(const std::vector<std::string>& devices)
+{
+    HKEY key = Service();
+    for (int i = 0; i < 8; i++) {
+        const std::string name = "Device" + std::to_string(i);
+        if (i < static_cast<int>(devices.size()))
+            SetText(key, name.c_str(), devices[i].c_str(), static_cast<DWORD>(devices[i].size() + 1));
+        else
+            RegDeleteValueA(key, name.c_str());
+    }
+    RegCloseKey(key);
+}
+
+// Open handles as the driver counts them.
+DWORD DriverClients()
+{
+    DWORD value = 99, size = sizeof value;
+    HKEY key = Service();
+    RegQueryValueExA(key, "Clients", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+    RegCloseKey(key);
+    return value;
+}
+
+// A closed handle reaches the driver a moment later.
+bool DriverClientsBecome(DWORD want)
+{
+    for (int i = 0; i < 100; i++) {
+        if (DriverClients() == want)
+            return true;
+        Sleep(20);
+    }
+    return false;
+}
+
+std::string ReadAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return in ? text.str() : "(missing)";
+}
+
+class Pardev : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, WaveKey);
+        HKEY key = Service();
+        ASSERT_NE(key, nullptr) << "the stand-in driver is not installed (qrbdivd.sh install)";
+        RegCloseKey(key);
+        SetDriverValue("AttachReply", 0);
+        SetDriverValue("AttachFails", 0);
+        SetDriverValue("DetachFails", 0);
+        SetDriverDevices({"sb16.drv 0xe015 0x220 1 5 5", "0xe00b 0xe00b 0x530 0 7 -1"});
+        // Handles a failed detach leaves open stay open until the process ends.
+        clients_ = DriverClients();
+    }
+    void TearDown() override
+    {
+        qrbDIUnInitSystem();
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, WaveKey);
+        SetDriverDevices({});
+    }
+    QrbDeviceRecord record_ = {};
+    DWORD clients_ = 0;
+};
+
+// A scratch directory that is the current directory while it lives.
+class ScratchDir {
+public:
+    ScratchDir()
+    {
+        path_ = fs::temp_directory_path() / ("pardev-" + std::to_string(GetTickCount()));
+        fs::create_directories(path_);
+        char previous[MAX_PATH] = "";
+        GetCurrentDirectoryA(sizeof previous, previous);
+        previous_ = previous;
+        SetCurrentDirectoryA(path_.string().c_str());
+    }
+    ~ScratchDir()
+    {
+        SetCurrentDirectoryA(previous_.c_str());
+        std::error_code error;
+        fs::remove_all(path_, error);
+    }
+    const fs::path& Path() const { return path_; }
+
+private:
+    fs::path path_;
+    std::string previous_;
+};
+
+}  // namespace
+
+TEST_F(Pardev, WithoutTheWaveKeyNoDevicesThenFirstNotCalled)
+{
+    ASSERT_EQ(qrbDIInitSystem(0), QrbOk);
+    EXPECT_EQ(qrbDIGetFirstDevice(&record_), QrbNoDevices);
+    EXPECT_EQ(qrbDIGetNextDevice(&record_), QrbFirstNotCalled);
+    EXPECT_EQ(qrbDIUnInitSystem(), QrbOk);
+}
+
+// An existing wave key without subkeys: "no more devices", and the next
+// search was never advanced.
+TEST_F(Pardev, AnEmptyWaveKey)
+{
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, WaveKey, &key), ERROR_SUCCESS);
+    RegCloseKey(key);
+    ASSERT_EQ(qrbDIInitSystem(0), QrbOk);
+    EXPECT_EQ(qrbDIGetFirstDevice(&record_), QrbNoMoreDevices);
+    EXPECT_EQ(qrbDIGetNextDevice(&record_), QrbFirstNotCalled);
+}
+
+TEST_F(Pardev, InitialisedOnceAndInOrder)
+{
+    EXPECT_EQ(qrbDIUnInitSystem(), QrbNotInitialized);
+    EXPECT_EQ(qrbDIGetFirstDevice(&record_), QrbNotInitialized);
+    EXPECT_EQ(qrbDIGetNextDevice(&record_), QrbNotInitialized);
+    EXPECT_EQ(qrbDIGetFirstDevice(nullptr), QrbNullPointer);
+    ASSERT_EQ(qrbDIInitSystem(0), QrbOk);
+    EXPECT_EQ(qrbDIInitSystem(0), QrbAlreadyInitialized);
+    EXPECT_TRUE(DriverClientsBecome(clients_ + 1)) << "one handle open";
+    EXPECT_EQ(qrbDIGetFirstDevice(nullptr), QrbNullPointer);
+    EXPECT_EQ(qrbDIGetNextDevice(nullptr), QrbNullPointer);
+    EXPECT_EQ(qrbDIUnInitSystem(), QrbOk);
+    EXPECT_TRUE(DriverClientsBecome(clients_)) << "the handle is closed";
+    EXPECT_EQ(qrbDIUnInitSystem(), QrbNotInitialized);
+    // The option word does not make the library initialised by itself.
+    EXPECT_EQ(qrbDIInitSystem(4), QrbOk);
+    EXPECT_EQ(qrbDIUnInitSystem(), QrbOk);
+}
+
+// The service control manager stops and starts the driver service.
+bool DriverServiceTo(bool running)
+{
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE service = manager ? OpenServiceA(manager, "qrbdivd", SERVICE_ALL_ACCESS) : nullptr;
+    SERVICE_STATUS status = {};
+    if (service) {
+        if (running)
+            StartServiceA(service, 0, nullptr);
+        else
+            ControlService(service, SERVICE_CONTROL_STOP, &status);
+    }
+    const DWORD want = running ? SERVICE_RUNNING : SERVICE_STOPPED;
+    bool reached = false;
+    for (int i = 0; service && i < 200 && !reached; i++) {
+        reached = QueryServiceStatus(service, &status) && status.dwCurrentState == want;
+        if (!reached)
+            Sleep(25);
+    }
+    if (service)
+        CloseServiceHandle(service);
+    if (manager)
+        CloseServiceHandle(manager);
+    return reached;
+}
+
+TEST_F(Pardev, WithoutTheDriver)
+{
+    ASSERT_TRUE(DriverServiceTo(false));
+    EXPECT_EQ(qrbDIInitSystem(0), QrbVxdOpenFailed);
+    EXPECT_EQ(qrbDIGetFirstDevice(&record_), QrbNotInitialized);
+    // An option word with the state's "initialised" bit does not make the
+    // library initialised without its driver.
+    EXPECT_EQ(qrbDIInitSystem(4), QrbVxdOpenFailed);
+    EXPECT_EQ(qrbDIGetFirstDevice(&record_), QrbNotInitialized);
+    EXPECT_EQ(qrbDIUnInitSystem(), QrbNotInitialized);
+    ASSERT_TRUE(DriverServiceTo(true));
+    EXPECT_EQ(qrbDIInitSystem(0), QrbOk);
+}
+
+// A refusal to attach closes the handle and leaves the library
+// uninitialised: nothing later uses the closed handle.
+TEST_F(Pardev, TheDriverRefusesToAttach)
+{
+    SetDriverValue("AttachReply", 2);
+    EXPECT_EQ(qrbDIInitSystem(0), QrbVxdOpenFailed);
+    EXPECT_TRUE(DriverClientsBecome(clients_)) << "the handle stays open after the refusal";
+    EXPECT_EQ(qrbDIGetFirstDevice(&record_), QrbNotInitialized);
+    EXPECT_EQ(qrbDIUnInitSystem(), QrbNotInitialized);
+    SetDriverValue("AttachReply", 3);  // any other reply is an attachment
+    EXPECT_EQ(qrbDIInitSystem(0), QrbOk);
+    EXPECT_EQ(qrbDIUnInitSystem(), QrbOk);
+}
+
+TEST_F(Pardev, FailedControlRequests)
+{
+    SetDriverValue("AttachFails", 1);
+    EXPECT_EQ(qrbDIInitSystem(0), QrbVxdIoctlFailed);
+    EXPECT_TRUE(DriverClientsBecome(clients_)) << "the handle stays open after a failed attach";
+    EXPECT_EQ(qrbDIGetFirstDevice(&record_), QrbNotInitialized);
+    SetDriverValue("AttachFails", 0);
+    SetDriverValue("DetachFails", 1);
+    ASSERT_EQ(qrbDIInitSystem(0), QrbOk);
+    EXPECT_EQ(qrbDIUnInitSystem(), QrbVxdIoctlFailed);
+    EXPECT_EQ(qrbDIUnInitSystem(), QrbNotInitialized);
+}
+
+// The record as the library and the driver fill it: the texts from the
+// registry, the driver name lower-cased before the driver sees it (the
+// driver knows "sb16.drv" only), the numbers from the driver.
+TEST_F(Pardev, TheRecordOfAnAcceptedDevice)
+{
+    AddWaveDevice({"0000", "1", "0x0001", "SB16.DRV", "Sound Blaster 16"});
+    ASSERT_EQ(qrbDIInitSystem(0), QrbOk);
+    std::memset(&record_, 0xCC, sizeof record_);
+    ASSERT_EQ(qrbDIGetFirstDevice(&record_), QrbOk);
+    EXPECT_EQ(record_.flags, QrbRecordFilled);
+    EXPECT_STREQ(record_.driverName, "sb16.drv");
+    EXPECT_STREQ(record_.deviceIdText, "0x0001");
+    EXPECT_STREQ(record_.description, "Sound Blaster 16");
+    EXPECT_EQ(record_.deviceId, 0xe015u);
+    EXPECT_EQ(record_.port, 0x220u);
+    EXPECT_EQ(record_.dma, 1u);
+    EXPECT_EQ(record_.irq, 5u);
+    EXPECT_EQ(record_.dma2, 5u);
+    EXPECT_EQ(record_.driverData2[0], 0) << "the record is cleared first";
+    EXPECT_EQ(qrbDIGetNextDevice(&record_), QrbNoMoreDevices);
+}
+
+// Inactive subkeys, subkeys that cannot be read and subkeys the driver
+// rejects are passed over, and the search index moves past each of them.
+TEST_F(Pardev, SubkeysPassedOver)
+{
+    AddWaveDevices({
+        {"0000", "0", "0xe00b", "sb16.drv", "inactive"},
+        {"0001", nullptr, "0xe00b", "sb16.drv", "no Active"},
+        {"0002", "1", "0xe00b", "sb16.drv", nullptr},
+        {"0003", "1", "0x9999", "otro.drv", "rejected"},
+        {"0004", " -1", "0xe00b", "wss.drv", "microsoft"},
+        {"0005", "1", "0x9999", "otro.drv", "rejected too"},
+    });
+    ASSERT_EQ(qrbDIInitSystem(0), QrbOk);
+    ASSERT_EQ(qrbDIGetFirstDevice(&record_), QrbOk);
+    EXPECT_STREQ(record_.description, "microsoft");
+    EXPECT_EQ(record_.port, 0x530u);
+    EXPECT_EQ(static_cast<int32_t>(record_.dma2), -1);
+    EXPECT_EQ(qrbDIGetNextDevice(&record_), QrbNoMoreDevices);
+    EXPECT_EQ(qrbDIGetNextDevice(&record_), QrbNoMoreDevices);
+}
+
+// A subkey whose name does not fit the 64-byte buffer is passed over like
+// one that cannot be opened: the devices after it are still found.
+TEST_F(Pardev, ASubkeyNameTooLong)
+{
+    const std::string longName = "0001" + std::string(70, 'x');
+    AddWaveDevices({
+        {"0000", "0", "0x1", "sb16.drv", "inactive"},
+        {longName.c_str(), "1", "0x2", "sb16.drv", "long name"},
+        {"0002", "1", "0x3", "sb16.drv", "after it"},
+    });
+    ASSERT_EQ(qrbDIInitSystem(0), QrbOk);
+    ASSERT_EQ(qrbDIGetFirstDevice(&record_), QrbOk);
+    EXPECT_STREQ(record_.description, "after it");
+}
+
+TEST_F(Pardev, FourSubkeysTheSecondAccepted)
+{
+    AddWaveDevices({
+        {"0000", "1", "0x1", "uno.drv", "uno"},
+        {"0001", "1", "0x2", "sb16.drv", "dos"},
+        {"0002", "1", "0x3", "tres.drv", "tres"},
+        {"0003", "1", "0xe00b", "cuatro.drv", "cuatro"},
+    });
+    ASSERT_EQ(qrbDIInitSystem(0), QrbOk);
+    ASSERT_EQ(qrbDIGetFirstDevice(&record_), QrbOk);
+    EXPECT_STREQ(record_.description, "dos");
+    // The next search goes on with the third, which is rejected.
+    ASSERT_EQ(qrbDIGetNextDevice(&record_), QrbOk);
+    EXPECT_STREQ(record_.description, "cuatro");
+    EXPECT_EQ(qrbDIGetNextDevice(&record_), QrbNoMoreDevices);
+    // A new first search starts over.
+    ASSERT_EQ(qrbDIGetFirstDevice(&record_), QrbOk);
+    EXPECT_STREQ(record_.description, "dos");
+}
+
+// Values that fill their fields come back terminated inside them; a value
+// longer than its field makes the subkey passed over.
+TEST_F(Pardev, RegistryTextsEndInsideTheirFields)
+{
+    // The library does not look at the values' types. Binary values are
+    // read back as stored, so they fill a field without a terminator (Wine
+    // answers for string values as if they had one).
+    const std::string id(64, 'I'), driver(64, 'D'), description(96, 'N');
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, (std::string(WaveKey) + "\\0000").c_str(), &key), ERROR_SUCCESS);
+    SetText(key, "Active", "1", 2);
+    RegSetValueExA(key, "DeviceID", 0, REG_BINARY, reinterpret_cast<const BYTE*>(id.data()), 64);
+    RegSetValueExA(key, "Driver", 0, REG_BINARY, reinterpret_cast<const BYTE*>(driver.data()), 64);
+    RegSetValueExA(key, "Description", 0, REG_BINARY, reinterpret_cast<const BYTE*>(description.data()), 96);
+    RegCloseKey(key);
+    AddWaveDevice({"0001", "1", "0x2", "sb16.drv", std::string(96, 'L').c_str()});
+    SetDriverDevices({std::string(63, 'I') + " 7 0x330 3 9 3", "sb16.drv 0xe015 0x220 1 5 5"});
+    ASSERT_EQ(qrbDIInitSystem(0), QrbOk);
+    ASSERT_EQ(qrbDIGetFirstDevice(&record_), QrbOk);
+    EXPECT_EQ(std::string(record_.deviceIdText), std::string(63, 'I'));
+    EXPECT_EQ(std::string(record_.driverName), std::string(63, 'd'));
+    EXPECT_EQ(std::string(record_.description), std::string(95, 'N'));
+    EXPECT_EQ(record_.deviceId, 7u);
+    EXPECT_EQ(qrbDIGetNextDevice(&record_), QrbNoMoreDevices) << "a 96-character description does not fit";
+}
+
+TEST_F(Pardev, WritesTheConfiguration)
+{
+    ScratchDir scratch;
+    QrbDeviceRecord record = {};
+    std::strcpy(record.description, "Sound Blaster 16");
+    record.irq = 5;
+    record.dma = 5;
+    record.port = 0x220;
+    record.deviceId = 0xe015;
+    const std::string text = LibraryConfigText("Sound Blaster 16", 5, 5, 0x220, 0xe015);
+
+    ASSERT_EQ(qrbDIWriteQRBConfig(&record, nullptr), QrbOk);
+    EXPECT_EQ(ReadAll(scratch.Path() / "qrbset.cfg"), text) << "a null directory is the current one";
+
+    fs::create_directories(scratch.Path() / "sub");
+    std::ofstream(scratch.Path() / "sub" / "qrbset.cfg") << std::string(400, 'x');
+    ASSERT_EQ(qrbDIWriteQRBConfig(&record, (scratch.Path() / "sub").string().c_str()), QrbOk);
+    EXPECT_EQ(ReadAll(scratch.Path() / "sub" / "qrbset.cfg"), text) << "an existing file is replaced";
+
+    // A description that fills its field is written as far as it goes.
+    std::memset(record.description, 'N', sizeof record.description);
+    record.dma = 0xFFFFFFFF;
+    ASSERT_EQ(qrbDIWriteQRBConfig(&record, nullptr), QrbOk);
+    EXPECT_EQ(ReadAll(scratch.Path() / "qrbset.cfg"), LibraryConfigText(std::string(96, 'N').c_str(), 5, -1, 0x220,
+                                                                         0xe015));
+    EXPECT_EQ(qrbDIWriteQRBConfig(nullptr, nullptr), QrbNullPointer);
+}
+
+// A directory that leaves no room for "\qrbset.cfg" within 256 bytes, or
+// where the file cannot be created: a nonzero code and nothing written.
+TEST_F(Pardev, RefusesWhereItCannotWrite)
+{
+    ScratchDir scratch;
+    QrbDeviceRecord record = {};
+    std::strcpy(record.description, "x");
+    const std::string base = scratch.Path().string() + "\\";
+    ASSERT_LT(base.size(), 200u);
+    const std::string longest = base + std::string(244 - base.size(), 'd');
+    ASSERT_TRUE(CreateDirectoryA(longest.c_str(), nullptr));
+    EXPECT_EQ(qrbDIWriteQRBConfig(&record, longest.c_str()), QrbOk);
+    EXPECT_NE(ReadAll(longest + "\\qrbset.cfg"), "(missing)");
+
+    const std::string tooLong = longest + "e";
+    ASSERT_TRUE(CreateDirectoryA(tooLong.c_str(), nullptr));
+    EXPECT_EQ(qrbDIWriteQRBConfig(&record, tooLong.c_str()), QrbInvalidHandle);
+    EXPECT_TRUE(fs::is_empty(tooLong));
+
+    EXPECT_EQ(qrbDIWriteQRBConfig(&record, (base + "missing").c_str()), QrbInvalidHandle);
+    EXPECT_FALSE(fs::exists(base + "missing"));
+}
+
+TEST(PardevLibrary, ErrorStrings)
+{
+    EXPECT_STREQ(qrbDIGetErrorString(0), "ERROR : Error Code Does Not Indicate An Error");
+    EXPECT_STREQ(qrbDIGetErrorString(8), "ERROR : VxD Open Failed");
+    EXPECT_STREQ(qrbDIGetErrorString(12), "ERROR : Capabilities Structure Is Not Valid");
+    EXPECT_EQ(qrbDIGetErrorString(13), nullptr);
+    EXPECT_EQ(qrbDIGetErrorString(-1), nullptr);
+}
+
+// Callers link the exports by their plain names; the library says what it
+// is in its version information.
+TEST(PardevLibrary, ExportsAndIdentification)
+{
+    HMODULE library = GetModuleHandleA("PARDEV.dll");
+    ASSERT_NE(library, nullptr);
+    for (const char* name : {"qrbDIInitSystem", "qrbDIUnInitSystem", "qrbDIGetFirstDevice", "qrbDIGetNextDevice",
+                             "qrbDIWriteQRBConfig", "qrbDIGetErrorString", "qrbDIIsWaveDriverInUse"})
+        EXPECT_NE(GetProcAddress(library, name), nullptr) << name;
+    char path[MAX_PATH];
+    GetModuleFileNameA(library, path, sizeof path);
+    DWORD ignored = 0;
+    std::vector<char> info(GetFileVersionInfoSizeA(path, &ignored));
+    ASSERT_FALSE(info.empty());
+    ASSERT_TRUE(GetFileVersionInfoA(path, 0, static_cast<DWORD>(info.size()), info.data()));
+    char* text = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\StringFileInfo\\040904E4\\FileDescription",
+                               reinterpret_cast<void**>(&text), &length));
+    EXPECT_STREQ(text, "QRB Driver Information Library V0.1");
+}

@@ -9,18 +9,6 @@ if(NOT ZELMOT_WIN95_TARGET AND NOT TARGET gtest)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 endif()
 
-set(SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
-
-# A copy of a static library built with the sanitizers.
-function(add_sanitized_library name from)
-  get_target_property(sources ${from} SOURCES)
-  get_target_property(dir ${from} SOURCE_DIR)
-  list(TRANSFORM sources PREPEND ${dir}/)
-  add_library(${name} STATIC ${sources})
-  target_include_directories(${name} PUBLIC ${dir})
-  target_compile_options(${name} PRIVATE ${SANITIZER_FLAGS})
-  target_link_options(${name} PUBLIC ${SANITIZER_FLAGS})
-endfunction()
 
 # Wine-run tests share one prefix made by the wine_prefix fixture
 # (tests/CMakeLists.txt); scripts/wine-run finds it through WINE_TEST_PREFIX.
@@ -61,4 +49,25 @@ function(add_core_test name)
       add_test(NAME ${name}_san COMMAND ${name}_san ${T_ARGS})
     endif()
   endif()
+endfunction()
+
+# add_e2e_scenarios(NAME SCRIPT SCENARIOS... [TIMEOUT SECONDS] [ENV VAR=VALUE...])
+# One CTest test NAME_SCENARIO per scenario of an end-to-end script built on
+# tests/e2e/lib.sh, run in the test prefix with the robot and the sample CD;
+# the script's status 77 counts as skipped (no bind mounts, no Xvfb).
+function(add_e2e_scenarios name script)
+  cmake_parse_arguments(E "" "TIMEOUT" "SCENARIOS;ENV" ${ARGN})
+  if(NOT E_TIMEOUT)
+    set(E_TIMEOUT 120)
+  endif()
+  foreach(scenario ${E_SCENARIOS})
+    add_test(NAME ${name}_${scenario}
+      COMMAND bash ${script} ${scenario}
+              $<TARGET_FILE:uirobot> ${SAMPLECD_DIR} ${CMAKE_CROSSCOMPILING_EMULATOR} ${CMAKE_BINARY_DIR})
+    wine_test(${name}_${scenario})
+    set_tests_properties(${name}_${scenario} PROPERTIES TIMEOUT ${E_TIMEOUT} SKIP_RETURN_CODE 77)
+    if(E_ENV)
+      set_property(TEST ${name}_${scenario} APPEND PROPERTY ENVIRONMENT ${E_ENV})
+    endif()
+  endforeach()
 endfunction()

@@ -232,24 +232,26 @@ screenshot C:\audsetup-cards.bmp
 press IDOK
 expect-exit 0
 SCRIPT
+    # The installed AUDSETUP driven by the robot script C:\SCRIPT.txt (its
+    # transcript without the dialog's long control list), then the file.
+    run_audsetup() {
+        wine 'C:\uirobot.exe' --cwd 'C:\DemoMB' --script "C:\\$1.txt" -- 'C:\DemoMB\AUDSETUP.EXE' \
+            </dev/null | iconv -f CP1252 -t UTF-8 | grep -v -E '^ {13}(button |\(|control [0-9]+ [^(])' || true
+        echo "-- qrbset.cfg now:"
+        show_sound_config
+    }
     # A session of its own, whose desktop is on the display.
     wineserver -k || true
     display_start "$out"
     if [ "$sound_driver" != none ]; then
         echo
         echo "== Setup Audio (C:\\DemoMB\\AUDSETUP.EXE) with the sound driver: the detected device"
-        wine 'C:\uirobot.exe' --cwd 'C:\DemoMB' --script 'C:\audsetup-detected.txt' -- 'C:\DemoMB\AUDSETUP.EXE' \
-            </dev/null | iconv -f CP1252 -t UTF-8 | grep -v -E '^ {13}(button |\(|control [0-9]+ [^(])' || true
-        echo "-- qrbset.cfg now:"
-        show_sound_config
+        run_audsetup audsetup-detected
         wine sc stop qrbdivd </dev/null >/dev/null 2>&1 || true
     fi
     echo
     echo "== Setup Audio without the sound driver: the card table"
-    wine 'C:\uirobot.exe' --cwd 'C:\DemoMB' --script 'C:\audsetup-cards.txt' -- 'C:\DemoMB\AUDSETUP.EXE' \
-        </dev/null | iconv -f CP1252 -t UTF-8 | grep -v -E '^ {13}(button |\(|control [0-9]+ [^(])' || true
-    echo "-- qrbset.cfg now:"
-    show_sound_config
+    run_audsetup audsetup-cards
     wineserver -k || true
     display_stop
     for shot in audsetup-detected audsetup-cards; do

@@ -319,23 +319,44 @@ void PutToken(BitWriter& out, const BlockCodes& codes, const Token& token)
         out.Put((token.distance - 1) - (1u << (j - 1)), j - 1);
 }
 
-Bytes EncodeTokens(const std::vector<Token>& tokens, const EncodeOptions& options)
+namespace {
+
+// The tokens as blocks of options.blockSymbols, except that the last `tail`
+// tokens make a block of their own.
+void PutBlocks(BitWriter& out, const std::vector<Token>& tokens, const EncodeOptions& options, std::size_t tail)
 {
-    if (options.blockSymbols == 0 || options.blockSymbols > 65535)
-        throw std::invalid_argument("block size outside 1..65535");
-    BitWriter out;
-    for (std::size_t at = 0; at < tokens.size(); at += options.blockSymbols) {
+    const std::size_t split = tokens.size() - std::min(tail, tokens.size());
+    std::size_t at = 0;
+    while (at < tokens.size()) {
         std::size_t end = std::min(tokens.size(), at + options.blockSymbols);
+        if (at < split && end > split)
+            end = split;
         std::vector<Token> block(tokens.begin() + static_cast<std::ptrdiff_t>(at),
                                  tokens.begin() + static_cast<std::ptrdiff_t>(end));
-        for (const Token& t : block)
-            if (t.length && t.distance > options.window)
-                throw std::invalid_argument("distance beyond the window");
         BlockCodes codes = CodesFor(block);
         PutBlockHeader(out, codes);
         const std::vector<uint32_t> charCodes = codes.c.Codes(), positionCodes = codes.p.Codes();
         for (const Token& t : block)
             PutTokenWith(out, codes, charCodes, positionCodes, t);
+        at = end;
+    }
+}
+
+}  // namespace
+
+Bytes EncodeTokens(const std::vector<Token>& tokens, const EncodeOptions& options)
+{
+    if (options.blockSymbols == 0 || options.blockSymbols > 65535)
+        throw std::invalid_argument("block size outside 1..65535");
+    for (const Token& t : tokens)
+        if (t.length && t.distance > options.window)
+            throw std::invalid_argument("distance beyond the window");
+    BitWriter out;
+    PutBlocks(out, tokens, options, 0);
+    for (std::size_t tail = 1; options.avoidByteEnd && out.BitCount() % 8 == 0 && tail <= tokens.size() && tail <= 16;
+         tail++) {
+        out = BitWriter();
+        PutBlocks(out, tokens, options, tail);
     }
     return out.Finish();
 }

@@ -112,6 +112,11 @@ struct EncodeOptions {
     uint32_t blockSymbols = 65535; // tokens per block
     unsigned maxChain = 1024;      // candidates tried per position by the matcher
     unsigned niceLength = MaxMatch; // a match this long is taken at once
+    // Never let the stream end on a byte boundary: some decoders read ahead
+    // of the last code and drop what they decoded when the data ends there,
+    // while others refuse spare bytes after the stream. When the last code
+    // would end a byte, the final tokens go into a block of their own.
+    bool avoidByteEnd = false;
 };
 
 // Tokens as blocks with fitted codes; the stream is padded to whole bytes.

@@ -61,8 +61,11 @@ EntryBytes PackEntry(const std::string& name, const Bytes& data, uint16_t dosTim
 
     EntryBytes entry;
     Bytes packed;
-    if (!data.empty())
-        packed = Compress(data, options);
+    if (!data.empty()) {
+        EncodeOptions peerSafe = options;
+        peerSafe.avoidByteEnd = true;
+        packed = Compress(data, peerSafe);
+    }
     entry.stored = data.empty() || packed.size() >= data.size();
     const Bytes& body = entry.stored ? data : packed;
 

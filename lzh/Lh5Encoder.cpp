@@ -344,6 +344,32 @@ void PutBlocks(BitWriter& out, const std::vector<Token>& tokens, const EncodeOpt
 
 }  // namespace
 
+std::size_t EncodedBits(const std::vector<Token>& tokens, const EncodeOptions& options)
+{
+    std::size_t bits = 0;
+    for (std::size_t at = 0; at < tokens.size(); at += options.blockSymbols) {
+        std::size_t end = std::min<std::size_t>(tokens.size(), at + options.blockSymbols);
+        std::vector<Token> block(tokens.begin() + static_cast<std::ptrdiff_t>(at),
+                                 tokens.begin() + static_cast<std::ptrdiff_t>(end));
+        BlockCodes codes = CodesFor(block);
+        BitWriter header;
+        PutBlockHeader(header, codes);
+        bits += header.BitCount();
+        for (const Token& t : block) {
+            if (codes.c.single < 0)
+                bits += codes.c.lengths[CharSymbol(t)];
+            if (t.length == 0)
+                continue;
+            int j = PositionSymbol(t.distance);
+            if (codes.p.single < 0)
+                bits += codes.p.lengths[j];
+            if (j > 1)
+                bits += j - 1;
+        }
+    }
+    return bits;
+}
+
 Bytes EncodeTokens(const std::vector<Token>& tokens, const EncodeOptions& options)
 {
     if (options.blockSymbols == 0 || options.blockSymbols > 65535)
@@ -353,12 +379,34 @@ Bytes EncodeTokens(const std::vector<Token>& tokens, const EncodeOptions& option
             throw std::invalid_argument("distance beyond the window");
     BitWriter out;
     PutBlocks(out, tokens, options, 0);
-    for (std::size_t tail = 1; options.avoidByteEnd && out.BitCount() % 8 == 0 && tail <= tokens.size() && tail <= 16;
-         tail++) {
-        out = BitWriter();
-        PutBlocks(out, tokens, options, tail);
+    if (!options.avoidByteEnd || out.BitCount() % 8 != 0)
+        return out.Finish();
+    // Equivalent streams that end elsewhere: one of the last matches a byte
+    // shorter and that byte as a literal, or the last tokens in a block of
+    // their own. The shortest that does not end a byte is taken.
+    Bytes best;
+    auto consider = [&](const std::vector<Token>& variant, std::size_t tail) {
+        BitWriter w;
+        PutBlocks(w, variant, options, tail);
+        if (w.BitCount() % 8 != 0 && (best.empty() || (w.BitCount() + 7) / 8 < best.size()))
+            best = w.Finish();
+    };
+    const Bytes data = ExpandTokens(tokens);
+    std::size_t end = data.size(), shortened = 0;
+    for (std::size_t k = tokens.size(); k-- > 0 && shortened < 8;) {
+        const std::size_t tokenEnd = end;
+        end -= tokens[k].length ? tokens[k].length : 1;
+        if (tokens[k].length <= MinMatch)
+            continue;
+        ++shortened;
+        std::vector<Token> variant = tokens;
+        variant[k].length -= 1;
+        variant.insert(variant.begin() + static_cast<std::ptrdiff_t>(k) + 1, Token::Literal(data[tokenEnd - 1]));
+        consider(variant, 0);
     }
-    return out.Finish();
+    for (std::size_t tail = 1; tail <= tokens.size() && tail <= 16; tail++)
+        consider(tokens, tail);
+    return best.empty() ? out.Finish() : best;
 }
 
 Bytes ExpandTokens(const std::vector<Token>& tokens)
@@ -529,7 +577,7 @@ std::vector<Token> MatchTokens(const Bytes& data, const EncodeOptions& options)
         Token here = matcher.Find(i, havePending ? pending.length : 0);
         matcher.Insert(i);
         if (havePending) {
-            if (pending.length >= MinMatch && here.length <= pending.length) {
+            if (pending.length >= MinMatch && (here.length <= pending.length || !options.lazy)) {
                 // The match at i - 1 stands: emit it and step over its bytes.
                 tokens.push_back(pending);
                 const std::size_t end = i - 1 + pending.length;

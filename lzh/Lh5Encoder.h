@@ -110,8 +110,9 @@ void PutToken(BitWriter& out, const BlockCodes& codes, const Token& token);
 struct EncodeOptions {
     unsigned window = Lh5Window;   // the longest distance allowed
     uint32_t blockSymbols = 65535; // tokens per block
-    unsigned maxChain = 1024;      // candidates tried per position by the matcher
+    unsigned maxChain = 256;       // candidates tried per position by the matcher
     unsigned niceLength = MaxMatch; // a match this long is taken at once
+    bool lazy = true;              // put a match off when the next byte starts a longer one
     // Never let the stream end on a byte boundary: some decoders read ahead
     // of the last code and drop what they decoded when the data ends there,
     // while others refuse spare bytes after the stream. When the last code
@@ -121,13 +122,17 @@ struct EncodeOptions {
 
 // Tokens as blocks with fitted codes; the stream is padded to whole bytes.
 Bytes EncodeTokens(const std::vector<Token>& tokens, const EncodeOptions& options = {});
+// The length in bits of EncodeTokens' stream, without making it.
+std::size_t EncodedBits(const std::vector<Token>& tokens, const EncodeOptions& options = {});
 // What the tokens decode to.
 Bytes ExpandTokens(const std::vector<Token>& tokens);
 // Greedy LZ77: the longest match (3..256 bytes, within the window) at every
 // position, a literal where there is none.
 std::vector<Token> GreedyTokens(const Bytes& data, unsigned window = Lh5Window);
-// LZ77 over hash chains of 3-byte prefixes with lazy evaluation: a match is
-// put off by one byte when the next position has a longer one. Memory is
+// LZ77 over hash chains of 3-byte prefixes, with lazy evaluation when
+// options.lazy is set: a match is put off by one byte when the next position
+// has a longer one. (Data such as counting lines loses by that: each longer
+// match at the next byte costs a literal.) Memory is
 // bounded by the window, whatever the size of the data.
 std::vector<Token> MatchTokens(const Bytes& data, const EncodeOptions& options = {});
 // MatchTokens then EncodeTokens.

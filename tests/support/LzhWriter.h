@@ -17,6 +17,9 @@
 
 namespace lzhtest {
 
+// The encoder lives in the archive library; tests name it as their own.
+using namespace lzhenc;
+
 // CRC-16/ARC (reflected 0xA001, initial 0, no final inversion).
 uint16_t Crc16(const Bytes& data);
 

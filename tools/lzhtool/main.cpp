@@ -4,13 +4,25 @@
 //   lzhtool l ARCHIVE          list the entries
 //   lzhtool t ARCHIVE          unpack every entry in memory and check its CRC
 //   lzhtool x ARCHIVE [DIR]    extract below DIR (default: the current directory)
+//   lzhtool c ARCHIVE [FILES or DIRS...]
+//                              create a level-0 archive: directories are walked
+//                              in name order, names keep the path as given with
+//                              "\" between directories, stamps come from the files
 //
 // One line per entry; the exit status is 0 only when every entry was good.
+#include "FileSystem.h"
 #include "LzhArchive.h"
+#include "LzhPacker.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
+#include <stdexcept>
 #include <string>
+#include <sys/stat.h>
+#include <vector>
 
 #ifdef _WIN32
 #include <direct.h>
@@ -85,8 +97,177 @@ int Usage()
     std::fprintf(stderr,
                  "usage: lzhtool l ARCHIVE        list entries\n"
                  "       lzhtool t ARCHIVE        test every entry\n"
-                 "       lzhtool x ARCHIVE [DIR]  extract into DIR\n");
+                 "       lzhtool x ARCHIVE [DIR]  extract into DIR\n"
+                 "       lzhtool c ARCHIVE [FILES or DIRS...]  create a level-0 archive\n");
     return 2;
+}
+
+// A file to pack: where it is on this machine, and its entry name.
+struct Source {
+    std::string path;
+    std::string name;
+};
+
+// The entry name of a path as given: "\" between parts, "." parts and
+// repeated separators dropped.
+std::string EntryNameOf(const std::string& path)
+{
+    std::string name, part;
+    auto flush = [&] {
+        if (!part.empty() && part != ".") {
+            if (!name.empty())
+                name += '\\';
+            name += part;
+        }
+        part.clear();
+    };
+    bool rooted = !path.empty() && (path[0] == '/' || path[0] == '\\');
+    for (char c : path) {
+        if (c == '/' || c == '\\')
+            flush();
+        else
+            part += c;
+    }
+    flush();
+    // An absolute path keeps an empty first part, which the name check refuses.
+    return rooted ? "\\" + name : name;
+}
+
+bool IsDirectory(const std::string& path, bool& exists)
+{
+    struct stat st;
+    exists = ::stat(path.c_str(), &st) == 0;
+    return exists && S_ISDIR(st.st_mode);
+}
+
+// Adds the files below `path` in byte order of their names; false on a failure already reported.
+bool Walk(const std::string& path, std::vector<Source>& out)
+{
+    bool exists;
+    if (!IsDirectory(path, exists)) {
+        if (!exists) {
+            std::fprintf(stderr, "lzhtool: %s: no such file or directory\n", path.c_str());
+            return false;
+        }
+        out.push_back({path, EntryNameOf(path)});
+        return true;
+    }
+    DIR* dir = ::opendir(path.c_str());
+    if (!dir) {
+        std::fprintf(stderr, "lzhtool: %s: cannot read the directory\n", path.c_str());
+        return false;
+    }
+    std::vector<std::string> names;
+    while (dirent* e = ::readdir(dir))
+        if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
+            names.push_back(e->d_name);
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    std::string prefix = path;
+    if (!prefix.empty() && prefix.back() != '/' && prefix.back() != '\\')
+        prefix += '/';
+    for (const std::string& n : names)
+        if (!Walk(prefix + n, out))
+            return false;
+    return true;
+}
+
+std::string Upper(std::string s)
+{
+    for (char& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+int Create(const char* archivePath, int count, char** paths)
+{
+    std::vector<Source> sources;
+    for (int i = 0; i < count; i++)
+        if (!Walk(paths[i], sources))
+            return 1;
+    // Every name is checked before anything is written: Windows compares
+    // names without case, so two that differ only in case would collide.
+    std::vector<std::string> seen;
+    bool refused = false;
+    for (const Source& s : sources) {
+        std::string problem = lzhenc::EntryNameProblem(s.name);
+        if (!problem.empty()) {
+            std::fprintf(stderr, "lzhtool: %s: refused as entry \"%s\": %s\n", s.path.c_str(), s.name.c_str(),
+                         problem.c_str());
+            refused = true;
+        }
+        seen.push_back(Upper(s.name));
+    }
+    std::vector<std::string> sorted = seen;
+    std::sort(sorted.begin(), sorted.end());
+    for (std::size_t i = 1; i < sorted.size(); i++)
+        if (sorted[i] == sorted[i - 1]) {
+            std::fprintf(stderr, "lzhtool: entry \"%s\" given twice (names are compared without case)\n",
+                         sorted[i].c_str());
+            refused = true;
+        }
+    if (refused)
+        return 1;
+
+    std::FILE* out = std::fopen(archivePath, "wb");
+    if (!out) {
+        std::fprintf(stderr, "lzhtool: cannot create %s\n", archivePath);
+        return 1;
+    }
+    unsigned long long total = 0, packedTotal = 0;
+    for (const Source& s : sources) {
+        std::FILE* in = std::fopen(s.path.c_str(), "rb");
+        lzhenc::Bytes data;
+        uint16_t dosTime = 0, dosDate = 0;
+        bool ok = in != nullptr;
+        if (ok) {
+            uint8_t buffer[65536];
+            std::size_t n;
+            while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0)
+                data.insert(data.end(), buffer, buffer + n);
+            ok = !std::ferror(in);
+            if (ok && !lzhfs::GetDosStamp(in, dosTime, dosDate)) {
+                // Before 1980 or after 2107: the nearest stamp a header holds.
+                dosTime = 0;
+                dosDate = 1 << 5 | 1;
+            }
+            std::fclose(in);
+        }
+        if (!ok) {
+            std::fprintf(stderr, "lzhtool: cannot read %s\n", s.path.c_str());
+            std::fclose(out);
+            std::remove(archivePath);
+            return 1;
+        }
+        lzhenc::EntryBytes entry;
+        try {
+            entry = lzhenc::PackEntry(s.name, data, dosTime, dosDate);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "lzhtool: %s\n", e.what());
+            std::fclose(out);
+            std::remove(archivePath);
+            return 1;
+        }
+        if (std::fwrite(entry.bytes.data(), 1, entry.bytes.size(), out) != entry.bytes.size()) {
+            std::fprintf(stderr, "lzhtool: cannot write %s\n", archivePath);
+            std::fclose(out);
+            std::remove(archivePath);
+            return 1;
+        }
+        std::printf("%10lu %10lu %s %s\n", (unsigned long)(entry.bytes.size() - 24 - s.name.size()),
+                    (unsigned long)data.size(), entry.stored ? "-lh0-" : "-lh5-", s.name.c_str());
+        total += data.size();
+        packedTotal += entry.bytes.size();
+    }
+    bool ok = std::fputc(0, out) != EOF;  // the end marker
+    ok = std::fclose(out) == 0 && ok;
+    if (!ok) {
+        std::fprintf(stderr, "lzhtool: cannot write %s\n", archivePath);
+        std::remove(archivePath);
+        return 1;
+    }
+    std::printf("%u entries, %llu bytes in %llu: ok\n", (unsigned)sources.size(), total, packedTotal + 1);
+    return 0;
 }
 
 std::string Absolute(const char* path)
@@ -107,6 +288,8 @@ std::string Absolute(const char* path)
 
 int main(int argc, char** argv)
 {
+    if (argc >= 3 && std::strcmp(argv[1], "c") == 0)
+        return Create(argv[2], argc - 3, argv + 3);
     if (argc < 3 || std::strlen(argv[1]) != 1 || (argv[1][0] != 'x' && argc != 3) || argc > 4)
         return Usage();
     const char command = argv[1][0];

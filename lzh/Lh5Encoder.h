@@ -1,6 +1,7 @@
-// Test-only encoder of the "-lh5-" / "-lh4-" bit stream, low-level enough
-// that tests can craft exact streams (chosen tokens, blocks, code forms) and
-// deliberately damaged ones, plus a greedy matcher for round trips.
+// Encoder of the "-lh5-" / "-lh4-" bit stream: the LZ77 matcher that packs
+// archives (hash chains with lazy evaluation), and the low-level pieces
+// beneath it, open enough that tests can craft exact streams (chosen tokens,
+// blocks, code forms) and deliberately damaged ones.
 //
 // Stream layout, bits most significant first. Every block starts with:
 //   16 bits   number of character symbols in the block
@@ -22,7 +23,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace lzhtest {
+namespace lzhenc {
 
 using Bytes = std::vector<uint8_t>;
 
@@ -33,11 +34,12 @@ public:
     void PutOnes(int n);
     // Pads the last byte with zero bits.
     Bytes Finish() const;
-    std::size_t BitCount() const { return bitCount_; }
+    std::size_t BitCount() const { return bytes_.size() * 8 + pending_; }
 
 private:
     Bytes bytes_;
-    std::size_t bitCount_ = 0;
+    uint64_t acc_ = 0;  // the pending_ bits not yet in bytes_, in the low bits
+    int pending_ = 0;   // 0..7 between calls
 };
 
 const int NC = 510;   // characters: 256 literals + match lengths 3..256
@@ -108,16 +110,32 @@ void PutToken(BitWriter& out, const BlockCodes& codes, const Token& token);
 struct EncodeOptions {
     unsigned window = Lh5Window;   // the longest distance allowed
     uint32_t blockSymbols = 65535; // tokens per block
+    unsigned maxChain = 256;       // candidates tried per position by the matcher
+    unsigned niceLength = MaxMatch; // a match this long is taken at once
+    bool lazy = true;              // put a match off when the next byte starts a longer one
+    // Never let the stream end on a byte boundary: some decoders read ahead
+    // of the last code and drop what they decoded when the data ends there,
+    // while others refuse spare bytes after the stream. When the last code
+    // would end a byte, the final tokens go into a block of their own.
+    bool avoidByteEnd = false;
 };
 
 // Tokens as blocks with fitted codes; the stream is padded to whole bytes.
 Bytes EncodeTokens(const std::vector<Token>& tokens, const EncodeOptions& options = {});
+// The length in bits of EncodeTokens' stream, without making it.
+std::size_t EncodedBits(const std::vector<Token>& tokens, const EncodeOptions& options = {});
 // What the tokens decode to.
 Bytes ExpandTokens(const std::vector<Token>& tokens);
 // Greedy LZ77: the longest match (3..256 bytes, within the window) at every
 // position, a literal where there is none.
 std::vector<Token> GreedyTokens(const Bytes& data, unsigned window = Lh5Window);
-// GreedyTokens then EncodeTokens.
+// LZ77 over hash chains of 3-byte prefixes, with lazy evaluation when
+// options.lazy is set: a match is put off by one byte when the next position
+// has a longer one. (Data such as counting lines loses by that: each longer
+// match at the next byte costs a literal.) Memory is
+// bounded by the window, whatever the size of the data.
+std::vector<Token> MatchTokens(const Bytes& data, const EncodeOptions& options = {});
+// MatchTokens then EncodeTokens.
 Bytes Compress(const Bytes& data, const EncodeOptions& options = {});
 
-}  // namespace lzhtest
+}  // namespace lzhenc

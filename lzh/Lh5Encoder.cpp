@@ -6,17 +6,20 @@
 #include <stdexcept>
 #include <utility>
 
-namespace lzhtest {
+namespace lzhenc {
 
 void BitWriter::Put(uint32_t value, int n)
 {
-    for (int i = n - 1; i >= 0; i--) {
-        if (bitCount_ % 8 == 0)
-            bytes_.push_back(0);
-        if ((value >> i) & 1)
-            bytes_.back() |= static_cast<uint8_t>(0x80 >> (bitCount_ % 8));
-        ++bitCount_;
+    if (n <= 0)
+        return;
+    uint64_t bits = n >= 32 ? value : (value & ((1u << n) - 1));
+    acc_ = (acc_ << n) | bits;
+    pending_ += n;
+    while (pending_ >= 8) {
+        pending_ -= 8;
+        bytes_.push_back(static_cast<uint8_t>(acc_ >> pending_));
     }
+    acc_ &= (uint64_t(1) << pending_) - 1;
 }
 
 void BitWriter::PutOnes(int n)
@@ -27,7 +30,10 @@ void BitWriter::PutOnes(int n)
 
 Bytes BitWriter::Finish() const
 {
-    return bytes_;
+    Bytes out = bytes_;
+    if (pending_)
+        out.push_back(static_cast<uint8_t>(acc_ << (8 - pending_)));
+    return out;
 }
 
 Token Token::Literal(uint8_t b)
@@ -313,25 +319,94 @@ void PutToken(BitWriter& out, const BlockCodes& codes, const Token& token)
         out.Put((token.distance - 1) - (1u << (j - 1)), j - 1);
 }
 
-Bytes EncodeTokens(const std::vector<Token>& tokens, const EncodeOptions& options)
+namespace {
+
+// The tokens as blocks of options.blockSymbols, except that the last `tail`
+// tokens make a block of their own.
+void PutBlocks(BitWriter& out, const std::vector<Token>& tokens, const EncodeOptions& options, std::size_t tail)
 {
-    if (options.blockSymbols == 0 || options.blockSymbols > 65535)
-        throw std::invalid_argument("block size outside 1..65535");
-    BitWriter out;
-    for (std::size_t at = 0; at < tokens.size(); at += options.blockSymbols) {
+    const std::size_t split = tokens.size() - std::min(tail, tokens.size());
+    std::size_t at = 0;
+    while (at < tokens.size()) {
         std::size_t end = std::min(tokens.size(), at + options.blockSymbols);
+        if (at < split && end > split)
+            end = split;
         std::vector<Token> block(tokens.begin() + static_cast<std::ptrdiff_t>(at),
                                  tokens.begin() + static_cast<std::ptrdiff_t>(end));
-        for (const Token& t : block)
-            if (t.length && t.distance > options.window)
-                throw std::invalid_argument("distance beyond the window");
         BlockCodes codes = CodesFor(block);
         PutBlockHeader(out, codes);
         const std::vector<uint32_t> charCodes = codes.c.Codes(), positionCodes = codes.p.Codes();
         for (const Token& t : block)
             PutTokenWith(out, codes, charCodes, positionCodes, t);
+        at = end;
     }
-    return out.Finish();
+}
+
+}  // namespace
+
+std::size_t EncodedBits(const std::vector<Token>& tokens, const EncodeOptions& options)
+{
+    std::size_t bits = 0;
+    for (std::size_t at = 0; at < tokens.size(); at += options.blockSymbols) {
+        std::size_t end = std::min<std::size_t>(tokens.size(), at + options.blockSymbols);
+        std::vector<Token> block(tokens.begin() + static_cast<std::ptrdiff_t>(at),
+                                 tokens.begin() + static_cast<std::ptrdiff_t>(end));
+        BlockCodes codes = CodesFor(block);
+        BitWriter header;
+        PutBlockHeader(header, codes);
+        bits += header.BitCount();
+        for (const Token& t : block) {
+            if (codes.c.single < 0)
+                bits += codes.c.lengths[CharSymbol(t)];
+            if (t.length == 0)
+                continue;
+            int j = PositionSymbol(t.distance);
+            if (codes.p.single < 0)
+                bits += codes.p.lengths[j];
+            if (j > 1)
+                bits += j - 1;
+        }
+    }
+    return bits;
+}
+
+Bytes EncodeTokens(const std::vector<Token>& tokens, const EncodeOptions& options)
+{
+    if (options.blockSymbols == 0 || options.blockSymbols > 65535)
+        throw std::invalid_argument("block size outside 1..65535");
+    for (const Token& t : tokens)
+        if (t.length && t.distance > options.window)
+            throw std::invalid_argument("distance beyond the window");
+    BitWriter out;
+    PutBlocks(out, tokens, options, 0);
+    if (!options.avoidByteEnd || out.BitCount() % 8 != 0)
+        return out.Finish();
+    // Equivalent streams that end elsewhere: one of the last matches a byte
+    // shorter and that byte as a literal, or the last tokens in a block of
+    // their own. The shortest that does not end a byte is taken.
+    Bytes best;
+    auto consider = [&](const std::vector<Token>& variant, std::size_t tail) {
+        BitWriter w;
+        PutBlocks(w, variant, options, tail);
+        if (w.BitCount() % 8 != 0 && (best.empty() || (w.BitCount() + 7) / 8 < best.size()))
+            best = w.Finish();
+    };
+    const Bytes data = ExpandTokens(tokens);
+    std::size_t end = data.size(), shortened = 0;
+    for (std::size_t k = tokens.size(); k-- > 0 && shortened < 8;) {
+        const std::size_t tokenEnd = end;
+        end -= tokens[k].length ? tokens[k].length : 1;
+        if (tokens[k].length <= MinMatch)
+            continue;
+        ++shortened;
+        std::vector<Token> variant = tokens;
+        variant[k].length -= 1;
+        variant.insert(variant.begin() + static_cast<std::ptrdiff_t>(k) + 1, Token::Literal(data[tokenEnd - 1]));
+        consider(variant, 0);
+    }
+    for (std::size_t tail = 1; tail <= tokens.size() && tail <= 16; tail++)
+        consider(tokens, tail);
+    return best.empty() ? out.Finish() : best;
 }
 
 Bytes ExpandTokens(const std::vector<Token>& tokens)
@@ -403,9 +478,137 @@ std::vector<Token> GreedyTokens(const Bytes& data, unsigned window)
     return tokens;
 }
 
-Bytes Compress(const Bytes& data, const EncodeOptions& options)
+namespace {
+
+// Hash chains over a ring of window-bounded size: head holds the newest
+// position of each hash, prev the one before it with the same hash. Positions
+// further back than the window are never followed, so a slot is read only
+// while it still holds what was written for that position.
+class Matcher {
+public:
+    Matcher(const Bytes& data, const EncodeOptions& options)
+        : data_(data), window_(options.window), maxChain_(options.maxChain ? options.maxChain : 1),
+          nice_(std::min<unsigned>(std::max<unsigned>(options.niceLength, MinMatch), MaxMatch))
+    {
+        while (ringSize_ < 2 * static_cast<std::size_t>(window_))
+            ringSize_ <<= 1;
+        head_.assign(HashSize, -1);
+        prev_.assign(ringSize_, -1);
+    }
+
+    void Insert(std::size_t i)
+    {
+        if (i + MinMatch > data_.size())
+            return;
+        uint32_t h = Hash(i);
+        prev_[i & (ringSize_ - 1)] = head_[h];
+        head_[h] = static_cast<int64_t>(i);
+    }
+
+    // The longest match at i (length 0 when there is none of MinMatch bytes),
+    // the nearest of equal length; a search that already holds `atLeast` bytes
+    // only looks for longer ones, and with fewer candidates.
+    Token Find(std::size_t i, unsigned atLeast) const
+    {
+        Token best;
+        if (i + MinMatch > data_.size())
+            return best;
+        const std::size_t limit = std::min<std::size_t>(MaxMatch, data_.size() - i);
+        std::size_t bestLength = std::max<unsigned>(atLeast, MinMatch - 1);
+        if (bestLength >= limit)
+            return best;
+        unsigned chain = atLeast >= 32 ? maxChain_ / 4 + 1 : maxChain_;
+        const uint8_t* here = data_.data() + i;
+        int64_t candidate = head_[Hash(i)];
+        while (candidate >= 0 && chain-- > 0) {
+            std::size_t distance = i - static_cast<std::size_t>(candidate);
+            if (distance > window_ || distance == 0)
+                break;
+            const uint8_t* there = data_.data() + candidate;
+            if (there[bestLength] == here[bestLength] && there[0] == here[0] && there[1] == here[1]) {
+                std::size_t len = 2;
+                while (len < limit && there[len] == here[len])
+                    ++len;
+                if (len > bestLength) {
+                    bestLength = len;
+                    best = Token::Match(static_cast<unsigned>(len), static_cast<unsigned>(distance));
+                    if (len >= nice_ || len == limit)
+                        break;
+                }
+            }
+            candidate = prev_[static_cast<std::size_t>(candidate) & (ringSize_ - 1)];
+        }
+        return best;
+    }
+
+    unsigned Nice() const { return nice_; }
+
+private:
+    static const uint32_t HashSize = 1u << 16;
+
+    uint32_t Hash(std::size_t i) const
+    {
+        uint32_t v = static_cast<uint32_t>(data_[i]) << 16 | static_cast<uint32_t>(data_[i + 1]) << 8 | data_[i + 2];
+        return (v * 2654435761u) >> 16;
+    }
+
+    const Bytes& data_;
+    unsigned window_;
+    unsigned maxChain_;
+    unsigned nice_;
+    std::size_t ringSize_ = 1;
+    std::vector<int64_t> head_, prev_;
+};
+
+}  // namespace
+
+std::vector<Token> MatchTokens(const Bytes& data, const EncodeOptions& options)
 {
-    return EncodeTokens(GreedyTokens(data, options.window), options);
+    if (options.window == 0 || options.window > Lh5Window)
+        throw std::invalid_argument("window outside 1..8192");
+    Matcher matcher(data, options);
+    std::vector<Token> tokens;
+    tokens.reserve(data.size() / 4 + 16);
+    const std::size_t n = data.size();
+    Token pending;           // the match found at i - 1, not yet emitted
+    bool havePending = false;
+    std::size_t i = 0;
+    while (i < n) {
+        Token here = matcher.Find(i, havePending ? pending.length : 0);
+        matcher.Insert(i);
+        if (havePending) {
+            if (pending.length >= MinMatch && (here.length <= pending.length || !options.lazy)) {
+                // The match at i - 1 stands: emit it and step over its bytes.
+                tokens.push_back(pending);
+                const std::size_t end = i - 1 + pending.length;
+                for (std::size_t j = i + 1; j < end; ++j)
+                    matcher.Insert(j);
+                i = end;
+                havePending = false;
+                continue;
+            }
+            tokens.push_back(Token::Literal(data[i - 1]));
+        }
+        if (here.length >= matcher.Nice()) {
+            tokens.push_back(here);
+            for (std::size_t j = i + 1; j < i + here.length; ++j)
+                matcher.Insert(j);
+            i += here.length;
+            havePending = false;
+            continue;
+        }
+        pending = here;
+        havePending = true;
+        ++i;
+    }
+    if (havePending)
+        tokens.push_back(Token::Literal(data[n - 1]));  // a match cannot start at the last byte
+    return tokens;
 }
 
-}  // namespace lzhtest
+Bytes Compress(const Bytes& data, const EncodeOptions& options)
+{
+    return EncodeTokens(MatchTokens(data, options), options);
+}
+
+}  // namespace lzhenc

@@ -1,0 +1,117 @@
+#include "LzhPacker.h"
+
+#include "EntryName.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace lzhenc {
+namespace {
+
+void Put16(Bytes& out, uint32_t v)
+{
+    out.push_back(static_cast<uint8_t>(v));
+    out.push_back(static_cast<uint8_t>(v >> 8));
+}
+
+void Put32(Bytes& out, uint32_t v)
+{
+    Put16(out, v & 0xFFFF);
+    Put16(out, v >> 16);
+}
+
+}  // namespace
+
+uint16_t ArchiveCrc16(const uint8_t* data, std::size_t n)
+{
+    static uint16_t table[256];
+    if (!table[1]) {
+        for (unsigned i = 0; i < 256; i++) {
+            unsigned r = i;
+            for (int k = 0; k < 8; k++)
+                r = (r & 1) ? (r >> 1) ^ 0xA001 : r >> 1;
+            table[i] = static_cast<uint16_t>(r);
+        }
+    }
+    unsigned crc = 0;
+    for (std::size_t i = 0; i < n; i++)
+        crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+    return static_cast<uint16_t>(crc);
+}
+
+std::string EntryNameProblem(const std::string& name)
+{
+    if (name.empty())
+        return "empty name";
+    if (name.size() > MaxEntryName)
+        return "name longer than " + std::to_string(MaxEntryName) + " bytes";
+    if (name.find('\0') != std::string::npos || !lzh::IsSafeEntryName(name.c_str()))
+        return "a name the installer's reader refuses (a control character, one of :*?\"<>|, an empty, "
+               "\".\" or \"..\" part, or a device name such as CON or LPT1)";
+    return "";
+}
+
+EntryBytes PackEntry(const std::string& name, const Bytes& data, uint16_t dosTime, uint16_t dosDate,
+                      const EncodeOptions& options)
+{
+    std::string problem = EntryNameProblem(name);
+    if (!problem.empty())
+        throw std::invalid_argument(name + ": " + problem);
+    if (data.size() > 0xFFFFFFFFu)
+        throw std::invalid_argument(name + ": larger than 4 GB");
+
+    EntryBytes entry;
+    Bytes packed;
+    if (!data.empty()) {
+        // Lazy evaluation wins on most data but not on all, and smaller
+        // blocks follow changing data with fitter codes at the cost of more
+        // code tables: every combination is coded and the smallest is kept.
+        EncodeOptions best = options;
+        std::vector<Token> bestTokens;
+        std::size_t bestBits = 0;
+        for (bool lazy : {true, false}) {
+            EncodeOptions trial = options;
+            trial.lazy = lazy;
+            std::vector<Token> tokens = MatchTokens(data, trial);
+            for (uint32_t blockSymbols : {65535u, 16384u, 4096u}) {
+                trial.blockSymbols = std::min(blockSymbols, options.blockSymbols);
+                std::size_t bits = EncodedBits(tokens, trial);
+                if (bestTokens.empty() || bits < bestBits) {
+                    best = trial;
+                    bestBits = bits;
+                    bestTokens = tokens;
+                }
+                if (tokens.size() <= blockSymbols / 4)
+                    break;  // the smaller blocks would be the same
+            }
+        }
+        best.avoidByteEnd = true;
+        packed = EncodeTokens(bestTokens, best);
+    }
+    entry.stored = data.empty() || packed.size() >= data.size();
+    const Bytes& body = entry.stored ? data : packed;
+
+    Bytes header;
+    header.insert(header.end(), entry.stored ? "-lh0-" : "-lh5-", (entry.stored ? "-lh0-" : "-lh5-") + 5);
+    Put32(header, static_cast<uint32_t>(body.size()));
+    Put32(header, static_cast<uint32_t>(data.size()));
+    Put16(header, dosTime);
+    Put16(header, dosDate);
+    header.push_back(0x20);  // archive attribute
+    header.push_back(0);     // level 0
+    header.push_back(static_cast<uint8_t>(name.size()));
+    header.insert(header.end(), name.begin(), name.end());
+    Put16(header, ArchiveCrc16(data.data(), data.size()));
+
+    unsigned sum = 0;
+    for (uint8_t b : header)
+        sum += b;
+    entry.bytes.reserve(2 + header.size() + body.size());
+    entry.bytes.push_back(static_cast<uint8_t>(header.size()));
+    entry.bytes.push_back(static_cast<uint8_t>(sum));
+    entry.bytes.insert(entry.bytes.end(), header.begin(), header.end());
+    entry.bytes.insert(entry.bytes.end(), body.begin(), body.end());
+    return entry;
+}
+
+}  // namespace lzhenc

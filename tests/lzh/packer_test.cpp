@@ -1,0 +1,177 @@
+// The encoder and the archive packer against the installer's reader: random
+// data of many sizes and shapes round-trips through the matcher, the stream
+// coder and the decoder; packed archives extract byte for byte with their
+// stamps, stored when they do not shrink; names the reader refuses are
+// refused when packing.
+#include "LzhPacker.h"
+#include "test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using namespace lzhtest;
+
+namespace {
+
+// xorshift32, the same on every platform.
+uint32_t Next(uint32_t& state)
+{
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    return state;
+}
+
+// Data with structure for the matcher: random runs, copies from near and far
+// (up to the window's limit and just past it), long repeats, byte runs.
+Bytes ShapedBytes(std::size_t n, uint32_t seed)
+{
+    Bytes out;
+    uint32_t s = seed * 2654435761u + 1;
+    while (out.size() < n) {
+        uint32_t kind = Next(s) % 6, len = 1 + Next(s) % 600;
+        if (kind == 0 || out.size() < 16) {
+            for (uint32_t k = 0; k < len; k++)
+                out.push_back(static_cast<uint8_t>(Next(s) % (kind == 0 ? 256 : 4)));
+        } else if (kind == 1) {
+            out.insert(out.end(), len, static_cast<uint8_t>(Next(s)));
+        } else {
+            const uint32_t far[] = {1, 2, 3, 255, 256, 4096, 8191, 8192, 8193};
+            std::size_t d = kind == 2 ? far[Next(s) % 9] : 1 + Next(s) % 9000;
+            if (d > out.size())
+                d = out.size();
+            for (uint32_t k = 0; k < len; k++)
+                out.push_back(out[out.size() - d]);
+        }
+    }
+    out.resize(n);
+    return out;
+}
+
+Bytes Unpack(const Bytes& archive, const std::string& name)
+{
+    Sandbox box;
+    RecordingArchive reader;
+    EXPECT_EQ(reader.ExtractAll(box.PutArchive(archive).c_str()), 1);
+    Bytes data;
+    EXPECT_TRUE(ReadFile(box.OutPath(name), data));
+    return data;
+}
+
+}  // namespace
+
+TEST(PackerRoundTrip, RandomDataOfManySizes)
+{
+    std::vector<std::size_t> sizes = {0, 1, 2, 3, 4, 255, 256, 257, 258, 259, 4095, 4096, 8191, 8192, 8193,
+                                      16384, 65535, 65536, 100000, 300000};
+    uint32_t s = 99;
+    for (int k = 0; k < 12; k++)
+        sizes.push_back(Next(s) % 40000);
+    for (std::size_t n : sizes) {
+        for (uint32_t seed = 1; seed <= 3; seed++) {
+            const Bytes data = seed == 1 ? RandomBytes(n, seed) : seed == 2 ? TextBytes(n, seed) : ShapedBytes(n, seed);
+            SCOPED_TRACE("size " + std::to_string(n) + " kind " + std::to_string(seed));
+            const std::vector<Token> tokens = MatchTokens(data);
+            for (const Token& t : tokens)
+                if (t.length) {
+                    ASSERT_GE(t.length, MinMatch);
+                    ASSERT_LE(t.length, MaxMatch);
+                    ASSERT_LE(t.distance, Lh5Window);
+                }
+            ASSERT_EQ(ExpandTokens(tokens), data);
+            if (n == 0)
+                continue;
+            const Bytes stream = EncodeTokens(tokens);
+            ASSERT_EQ((EncodedBits(tokens) + 7) / 8, stream.size());  // what the packer compares
+            Bytes archive = BuildArchive({PackedEntry("R.BIN", "-lh5-", stream, data)});
+            ASSERT_EQ(Unpack(archive, "R.BIN"), data);
+        }
+    }
+}
+
+TEST(PackerRoundTrip, LongRepeatsAndTheWindowsLimit)
+{
+    // A block of 8192 random bytes then the same again: every match reaches
+    // back exactly the window; then one byte value repeated far beyond the
+    // longest match, and short blocks so that codes change often.
+    Bytes data = RandomBytes(8192, 5);
+    data.insert(data.end(), data.begin(), data.end());
+    data.insert(data.end(), 5000, 'x');
+    const std::vector<Token> tokens = MatchTokens(data);
+    bool windowLimit = false, longest = false;
+    for (const Token& t : tokens) {
+        windowLimit |= t.length && t.distance == Lh5Window;
+        longest |= t.length == MaxMatch;
+    }
+    EXPECT_TRUE(windowLimit);
+    EXPECT_TRUE(longest);
+    EncodeOptions small;
+    small.blockSymbols = 100;
+    for (const EncodeOptions& options : {EncodeOptions(), small}) {
+        Bytes archive = BuildArchive({PackedEntry("W.BIN", "-lh5-", Compress(data, options), data)});
+        EXPECT_EQ(Unpack(archive, "W.BIN"), data);
+    }
+    // A copy from 8193 bytes back is beyond the window and must not be found.
+    Bytes past = RandomBytes(8193, 6);
+    past.insert(past.end(), past.begin(), past.begin() + 300);
+    for (const Token& t : MatchTokens(past))
+        EXPECT_TRUE(t.length == 0 || t.distance <= Lh5Window);
+}
+
+TEST(PackerArchive, EntriesExtractWithStampsAndMethods)
+{
+    const Bytes text = TextBytes(50000, 3), random = RandomBytes(9000, 4);
+    const uint16_t time = DosTime(23, 59, 58), date = DosDate(2001, 12, 31);
+    Bytes archive;
+    struct Case {
+        std::string name;
+        Bytes data;
+        bool stored;
+    };
+    const std::vector<Case> cases = {{"TEXTO.TXT", text, false},  {"DATOS\\AZAR.BIN", random, true},
+                                     {"VACIO.TXT", {}, true},     {"A\\B\\C\\UNO", {'1'}, true},
+                                     {"A\\B\\DOS", {'2', '2'}, true}, {"A\\TRES", {'a', 'a', 'a'}, true}};
+    for (const Case& c : cases) {
+        lzhenc::EntryBytes e = lzhenc::PackEntry(c.name, c.data, time, date);
+        EXPECT_EQ(e.stored, c.stored) << c.name;
+        archive.insert(archive.end(), e.bytes.begin(), e.bytes.end());
+    }
+    archive.push_back(0);
+    EXPECT_LT(archive.size(), text.size() / 2 + random.size() + 400);
+
+    Sandbox box;
+    RecordingArchive reader;
+    ASSERT_EQ(reader.ExtractAll(box.PutArchive(archive).c_str()), 1);
+    for (const Case& c : cases) {
+        Bytes data;
+        ASSERT_TRUE(ReadFile(box.OutPath(c.name), data)) << c.name;
+        EXPECT_EQ(data, c.data) << c.name;
+    }
+    EXPECT_EQ(reader.ScanTotalSize(box.RootPath("test.lzh").c_str()), text.size() + random.size() + 6);
+    // The reader sets the header's stamp without zone conversion; 23:59:58.
+    struct stat st;
+    ASSERT_EQ(::stat(box.OutPath("TEXTO.TXT").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtime % 86400, 23 * 3600 + 59 * 60 + 58);
+}
+
+TEST(PackerArchive, NamesTheReaderRefuses)
+{
+    for (const char* bad : {"", "..\\X", "A\\..\\B", "\\ABS", "C:X", "CON", "DIR\\lpt1.txt", "A\\\\B", "A?B",
+                            "TAB\tNAME", "DOT\\."}) {
+        EXPECT_NE(lzhenc::EntryNameProblem(bad), "") << bad;
+        EXPECT_THROW(lzhenc::PackEntry(bad, {1}, 0, 33), std::invalid_argument) << bad;
+    }
+    EXPECT_NE(lzhenc::EntryNameProblem(std::string(lzhenc::MaxEntryName + 1, 'N')), "");
+    for (const char* good : {"A", "DIR\\SUB\\FILE.DAT", "Brumaria.BMP", "CONSOLA.TXT", "a b.txt"})
+        EXPECT_EQ(lzhenc::EntryNameProblem(good), "") << good;
+    const std::string longest(lzhenc::MaxEntryName, 'N');
+    Bytes archive = lzhenc::PackEntry(longest, {'z'}, 0, 33).bytes;
+    EXPECT_EQ(archive[0], 255);
+    archive.push_back(0);
+    // Scanned rather than extracted: a path this long is beyond Windows' limit.
+    Sandbox box;
+    RecordingArchive reader;
+    EXPECT_EQ(reader.ScanTotalSize(box.PutArchive(archive).c_str()), 1u);
+    EXPECT_TRUE(reader.diagnostics.empty());
+}

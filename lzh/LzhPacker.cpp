@@ -6,21 +6,18 @@
 #include <stdexcept>
 
 namespace lzhenc {
-namespace {
 
-void Put16(Bytes& out, uint32_t v)
+void PutLe16(Bytes& out, uint32_t v)
 {
     out.push_back(static_cast<uint8_t>(v));
     out.push_back(static_cast<uint8_t>(v >> 8));
 }
 
-void Put32(Bytes& out, uint32_t v)
+void PutLe32(Bytes& out, uint32_t v)
 {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
+    PutLe16(out, v & 0xFFFF);
+    PutLe16(out, v >> 16);
 }
-
-}  // namespace
 
 uint16_t ArchiveCrc16(const uint8_t* data, std::size_t n)
 {
@@ -93,15 +90,15 @@ EntryBytes PackEntry(const std::string& name, const Bytes& data, uint16_t dosTim
 
     Bytes header;
     header.insert(header.end(), entry.stored ? "-lh0-" : "-lh5-", (entry.stored ? "-lh0-" : "-lh5-") + 5);
-    Put32(header, static_cast<uint32_t>(body.size()));
-    Put32(header, static_cast<uint32_t>(data.size()));
-    Put16(header, dosTime);
-    Put16(header, dosDate);
+    PutLe32(header, static_cast<uint32_t>(body.size()));
+    PutLe32(header, static_cast<uint32_t>(data.size()));
+    PutLe16(header, dosTime);
+    PutLe16(header, dosDate);
     header.push_back(0x20);  // archive attribute
     header.push_back(0);     // level 0
     header.push_back(static_cast<uint8_t>(name.size()));
     header.insert(header.end(), name.begin(), name.end());
-    Put16(header, ArchiveCrc16(data.data(), data.size()));
+    PutLe16(header, ArchiveCrc16(data.data(), data.size()));
 
     unsigned sum = 0;
     for (uint8_t b : header)

@@ -12,6 +12,10 @@ namespace lzhenc {
 // The longest name a level-0 header holds: its size byte counts 22 + N.
 const std::size_t MaxEntryName = 255 - 22;
 
+// Header fields are little-endian.
+void PutLe16(Bytes& out, uint32_t v);
+void PutLe32(Bytes& out, uint32_t v);
+
 // CRC-16/ARC, as stored in entry headers.
 uint16_t ArchiveCrc16(const uint8_t* data, std::size_t n);
 

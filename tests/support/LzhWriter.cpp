@@ -1,22 +1,15 @@
 #include "LzhWriter.h"
 
+#include "LzhPacker.h"
+
 #include <cstdio>
 #include <stdexcept>
 
 namespace lzhtest {
 namespace {
 
-void Put16(Bytes& out, uint32_t v)
-{
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void Put32(Bytes& out, uint32_t v)
-{
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
+using lzhenc::PutLe16;
+using lzhenc::PutLe32;
 
 uint8_t HeaderSum(Bytes::const_iterator begin, Bytes::const_iterator end)
 {
@@ -103,7 +96,7 @@ Bytes BuildEntry(const Entry& e)
     Bytes extended;
     for (std::size_t i = 0; e.level != 0 && i < e.extended.size(); i++) {
         extended.insert(extended.end(), e.extended[i].begin(), e.extended[i].end());
-        Put16(extended, i + 1 < e.extended.size() ? e.extended[i + 1].size() + 2 : 0);
+        PutLe16(extended, i + 1 < e.extended.size() ? e.extended[i + 1].size() + 2 : 0);
     }
 
     Bytes h;
@@ -111,18 +104,18 @@ Bytes BuildEntry(const Entry& e)
     method.resize(5, '-');
     h.insert(h.end(), method.begin(), method.end());
     uint32_t compressed = static_cast<uint32_t>(e.packed.size() + extended.size());
-    Put32(h, e.overrideCompressedSize ? e.compressedSize : compressed);
-    Put32(h, e.size);
-    Put16(h, e.dosTime);
-    Put16(h, e.dosDate);
+    PutLe32(h, e.overrideCompressedSize ? e.compressedSize : compressed);
+    PutLe32(h, e.size);
+    PutLe16(h, e.dosTime);
+    PutLe16(h, e.dosDate);
     h.push_back(e.attribute);
     h.push_back(e.level);
     h.push_back(static_cast<uint8_t>(e.name.size() + e.nameLengthDelta));
     h.insert(h.end(), e.name.begin(), e.name.end());
-    Put16(h, e.crc);
+    PutLe16(h, e.crc);
     if (e.level != 0) {
         h.push_back(e.os);
-        Put16(h, e.extended.empty() ? 0 : e.extended[0].size() + 2);
+        PutLe16(h, e.extended.empty() ? 0 : e.extended[0].size() + 2);
     }
     if (h.size() > 255)
         throw std::invalid_argument("header longer than 255 bytes");

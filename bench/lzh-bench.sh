@@ -15,27 +15,13 @@ set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-7}
-work=$root/build/bench
-build_type=${BENCH_BUILD_TYPE:-RelWithDebInfo}
-tool=$work/tools/lzhtool/lzhtool
-data=$work/data
+# shellcheck source=lzh-common.sh
+source "$root/bench/lzh-common.sh"
 archive=$work/bench.lzh
 callgrind_dir=/tmp/lzh-bench-callgrind
-
-for program in jlha lhasa valgrind python3 cmake; do
-    command -v "$program" >/dev/null || { echo "lzh-bench: $program is missing" >&2; exit 1; }
-done
-
-echo "== building lzhtool ($build_type) in $work"
-cmake -S "$root" -B "$work" -DCMAKE_BUILD_TYPE="$build_type" -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$work" --target lzhtool -j2 >/dev/null
-
-if [ ! -f "$work/data.done" ]; then
-    echo "== generating $data"
-    rm -rf "$data" "$archive"
-    python3 "$root/bench/make_data.py" "$data"
-    touch "$work/data.done"
-fi
+# The archive is made from the data: new data, new archive.
+[ -f "$work/data.done" ] || rm -f "$archive"
+bench_prepare lzh-bench jlha lhasa valgrind
 if [ ! -f "$archive" ]; then
     echo "== archiving with jlha (header level 0)"
     mapfile -t files < <(cd "$data" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)

@@ -15,25 +15,9 @@ export TZ=UTC LC_ALL=C
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-3}
-work=$root/build/bench
-build_type=${BENCH_BUILD_TYPE:-RelWithDebInfo}
-tool=$work/tools/lzhtool/lzhtool
-data=$work/data
-
-for program in jlha lhasa python3 cmake; do
-    command -v "$program" >/dev/null || { echo "pack-bench: $program is missing" >&2; exit 1; }
-done
-
-echo "== building lzhtool ($build_type) in $work"
-cmake -S "$root" -B "$work" -DCMAKE_BUILD_TYPE="$build_type" -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$work" --target lzhtool -j2 >/dev/null
-
-if [ ! -f "$work/data.done" ]; then
-    echo "== generating $data"
-    rm -rf "$data"
-    python3 "$root/bench/make_data.py" "$data"
-    touch "$work/data.done"
-fi
+# shellcheck source=lzh-common.sh
+source "$root/bench/lzh-common.sh"
+bench_prepare pack-bench jlha lhasa
 
 now() { date +%s.%N; }
 

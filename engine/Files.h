@@ -36,6 +36,10 @@ bool PutInPlace(const std::string& source, const std::string& target);
 bool RemoveFile(const std::string& path);
 bool IsReadOnly(const std::string& path);
 
+// The short (8.3) form of an existing path, as GetShortPathNameA gives it;
+// empty when there is none (and on the host build).
+std::string ShortPath(const std::string& path);
+
 // The Windows and System directories as Windows gives them (256-byte
 // buffers, no "\" added); empty on the host build.
 std::string WindowsDirectory();

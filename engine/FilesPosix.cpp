@@ -123,6 +123,11 @@ bool IsReadOnly(const std::string& path)
     return ::stat(HostPath(path).c_str(), &st) == 0 && (st.st_mode & 0222) == 0;
 }
 
+std::string ShortPath(const std::string&)
+{
+    return std::string();
+}
+
 std::string WindowsDirectory()
 {
     return std::string();

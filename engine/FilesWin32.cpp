@@ -168,6 +168,13 @@ bool IsReadOnly(const std::string& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
+std::string ShortPath(const std::string& path)
+{
+    char shortPath[MAX_PATH] = "";
+    const DWORD length = GetShortPathNameA(path.c_str(), shortPath, sizeof shortPath);
+    return length > 0 && length < sizeof shortPath ? std::string(shortPath) : std::string();
+}
+
 std::string WindowsDirectory()
 {
     char dir[256] = "";

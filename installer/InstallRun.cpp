@@ -112,10 +112,9 @@ void InstallDialog::InstallUninstaller()
     // (the uninstaller writes the short one): other entries, NUL ones
     // included, belong to other programs.
     if (version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
-        char shortPath[MAX_PATH] = "";
         std::vector<std::string> forms = {target};
-        const DWORD length = GetShortPathNameA(target.c_str(), shortPath, sizeof shortPath);
-        if (length > 0 && length < sizeof shortPath)
+        const std::string shortPath = files::ShortPath(target);
+        if (!shortPath.empty())
             forms.push_back(shortPath);
         wininit::RemoveEntryFromFile(windows + "\\WININIT.INI", "Rename", "NUL", forms);
     }

@@ -54,12 +54,7 @@ public:
         return VerFindFileA(VFFF_ISSHAREDFILE, &file[0], &windows[0], &system[0], current, &currentLength,
                             destination, &destinationLength);
     }
-    std::string ShortPath(const std::string& path) override
-    {
-        char shortPath[MAX_PATH] = "";
-        const DWORD length = GetShortPathNameA(path.c_str(), shortPath, sizeof shortPath);
-        return length > 0 && length < sizeof shortPath ? std::string(shortPath) : std::string();
-    }
+    std::string ShortPath(const std::string& path) override { return files::ShortPath(path); }
     bool CopyOneFile(const std::string& source, const std::string& destination) override
     {
         return copy_.CopyOneFile(source, destination, false);

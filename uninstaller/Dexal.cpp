@@ -1,10 +1,10 @@
 // Dexal, the uninstaller: a program without a window of its own. It takes no
 // arguments and always ends with exit code 0.
 #include "DeleteTree.h"
+#include "Files.h"
 #include "ProgmanDde.h"
 #include "Registration.h"
 #include "Uninstall.h"
-#include "Files.h"
 #include "WinInit.h"
 
 #include <windows.h>
@@ -74,9 +74,8 @@ public:
     std::vector<std::string> Forms(const std::string& dir) override
     {
         std::vector<std::string> forms = {dir};
-        char shortPath[MAX_PATH];
-        const DWORD length = GetShortPathNameA(dir.c_str(), shortPath, sizeof shortPath);
-        if (length > 0 && length < sizeof shortPath)
+        const std::string shortPath = files::ShortPath(dir);
+        if (!shortPath.empty())
             forms.push_back(shortPath);
         return forms;
     }

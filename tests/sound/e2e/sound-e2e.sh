@@ -49,9 +49,9 @@ wave_device() {
 # driver_knows "NAME ID PORT DMA IRQ DMA2"...: the devices the driver
 # identifies, replacing the test bed's.
 driver_knows() {
-    local n=0 spec
-    for spec in "$@"; do
-        reg_set "$qrbdivd_service" "Device$n" "$spec"
+    local n=0 device
+    for device in "$@"; do
+        reg_set "$qrbdivd_service" "Device$n" "$device"
         n=$((n + 1))
     done
 }

@@ -1,16 +1,14 @@
 #!/usr/bin/env python3
-"""Writes the sample CD's resource files (game data stand-ins) and packs them
-into Resource.lzh with jlha at header level 0, which keeps each entry's
-directory in its name. Deterministic: same files, same stamps every time."""
+"""Writes the sample CD's resource files (game data stand-ins) into resource/.
+The build packs them into the CD's Resource.lzh (tools/master/master.sh).
+Deterministic: the same bytes every time."""
 import math
 import os
 import struct
-import subprocess
 import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SRC = os.path.join(HERE, "resource")
-STAMP = 946728000  # 2000-01-01 12:00:00 UTC
 
 
 def bmp8(width, height, pixel):
@@ -52,14 +50,7 @@ def main():
         os.makedirs(os.path.dirname(path), exist_ok=True)
         with open(path, "wb") as f:
             f.write(make())
-        os.utime(path, (STAMP, STAMP))
-    archive = os.path.join(HERE, "Resource.lzh")
-    if os.path.exists(archive):
-        os.remove(archive)
-    env = dict(os.environ, TZ="UTC")
-    subprocess.run(["jlha", "c0q", archive] + sorted(FILES), cwd=SRC, env=env, check=True,
-                   stdout=subprocess.DEVNULL)
-    print("wrote", archive)
+    print("wrote", SRC)
 
 
 if __name__ == "__main__":

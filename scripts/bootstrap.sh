@@ -11,7 +11,7 @@ packages=(
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-win32
     binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
     wine64 wine xvfb xauth imagemagick
-    lhasa jlha-utils p7zip-full valgrind clang libclang-rt-14-dev
+    lhasa jlha-utils p7zip-full xorriso valgrind clang libclang-rt-14-dev
     python3-pil python3-numpy fonts-dejavu-core fonts-liberation
 )
 

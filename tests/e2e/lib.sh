@@ -232,12 +232,13 @@ unmount_all() {
     mounted=()
 }
 
-# watch_dir DIR LOG: from now until stop_watch, LOG records what is created
-# and removed right inside DIR (watch-dirs.py; its first line is "ready").
+# watch_dir DIR LOG [opens]: from now until stop_watch, LOG records what is
+# created and removed right inside DIR, with "opens" also which files there
+# are opened (watch-dirs.py; its first line is "ready").
 watch_dir() {
     local _
     rm -f "$2"
-    python3 "$lib_dir/watch-dirs.py" "$1" "$2" &
+    python3 "$lib_dir/watch-dirs.py" "$@" &
     watcher=$!
     for _ in $(seq 100); do
         [ -s "$2" ] && return 0

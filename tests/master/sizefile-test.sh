@@ -1,0 +1,69 @@
+#!/bin/bash
+# The size file writer on small CD trees: the sizes of the listed files and
+# of the archive's contents, an old size file replaced rather than read; and
+# every tree the installer would complain about refused with no size file.
+#
+#   sizefile-test.sh SIZEFILE LZHTOOL
+set -uo pipefail
+sizefile=$1 lzhtool=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failed=0
+fail() { echo "FAIL: $*"; failed=1; }
+le32() { printf '%02x%02x%02x%02x' $(($1 & 255)) $(($1 >> 8 & 255)) $(($1 >> 16 & 255)) $(($1 >> 24 & 255)); }
+
+# A tree: two listed files (one in a directory), a listed tree with a
+# dot-named file that does not count, and a 3000-byte archive of two entries.
+make_tree() {
+    rm -rf "$work/cd" "$work/src"
+    mkdir -p "$work/cd/SUB" "$work/cd/ARBOL/HOJA" "$work/src/DATOS"
+    printf '* lista\r\nD SUB\r\nF UNO.TXT\r\nF SUB\\DOS.BIN > OTRO.BIN\r\nX ARBOL\r\n' >"$work/cd/INST_100.NFO"
+    head -c 100 /dev/zero >"$work/cd/UNO.TXT"
+    head -c 2000 /dev/urandom >"$work/cd/SUB/DOS.BIN"
+    head -c 30 /dev/zero >"$work/cd/ARBOL/HOJA/A.DAT"
+    head -c 7 /dev/zero >"$work/cd/ARBOL/.oculto"
+    head -c 1000 /dev/urandom >"$work/src/DATOS/X.DAT"
+    head -c 2000 /dev/zero >"$work/src/Y.TXT"
+    (cd "$work/src" && "$lzhtool" c "$work/cd/Resource.lzh" DATOS Y.TXT >/dev/null) || fail "lzhtool c failed"
+}
+
+# refused LABEL: the writer fails and leaves no size file.
+refused() {
+    if "$sizefile" "$work/cd" >/dev/null 2>"$work/err"; then
+        fail "$1: accepted"
+    elif [ -e "$work/cd/Longitud.dat" ]; then
+        fail "$1: a size file was left behind"
+    else
+        echo "ok: $1 refused: $(head -1 "$work/err")"
+    fi
+}
+
+make_tree
+printf 'stale size file' >"$work/cd/Longitud.dat"
+"$sizefile" "$work/cd" >/dev/null || fail "a complete tree was refused"
+want=$(le32 2130)$(le32 3000)
+got=$(od -An -tx1 -v "$work/cd/Longitud.dat" | tr -d ' \n')
+[ "$got" = "$want" ] || fail "Longitud.dat holds [$got], expected [$want]"
+
+make_tree
+rm "$work/cd/SUB/DOS.BIN"
+refused "a listed file missing"
+
+make_tree
+printf 'Q RARO\r\n' >>"$work/cd/INST_100.NFO"
+refused "a bad list line"
+
+make_tree
+rm "$work/cd/INST_100.NFO"
+refused "no install list"
+
+make_tree
+truncate -s 1500 "$work/cd/Resource.lzh"
+refused "an archive cut short"
+
+make_tree
+rm "$work/cd/Resource.lzh"
+refused "no archive"
+
+[ "$failed" = 0 ] && echo "ok: sizefile"
+exit "$failed"

@@ -1,9 +1,10 @@
 #!/bin/bash
 # The main job: the demo installed from the bundled sample CD.
 #
-# Builds the Windows programs, assembles the sample CD (build/win64/cd), makes
-# a fresh Windows 95 prefix (build/sample/prefix) with a copy of the CD
-# (build/sample/cd) as its CD-ROM drive D: and a sound card that the
+# Builds the Windows programs, masters the sample CD (build/win64/DEMOMB.ISO),
+# makes a fresh Windows 95 prefix (build/sample/prefix) with the image's
+# contents (build/sample/cd, read-only, as 7z extracts them) as its CD-ROM
+# drive D: and a sound card that the
 # installer can detect (the stand-in for the sound library's driver,
 # tests/support/qrbdivd, and a Sound Blaster 16 among the wave devices;
 # SAMPLE_SOUND_DRIVER=none leaves them out, and the installer then asks for
@@ -59,17 +60,26 @@ show_progress_frames() {
 
 bash scripts/bootstrap.sh
 cmake --preset win64 >/dev/null
-cmake --build --preset win64 --target samplecd uirobot lzhtool qrbdivd -j"$(nproc)" >/dev/null
+cmake --build --preset win64 --target disc uirobot lzhtool qrbdivd -j"$(nproc)" >/dev/null
 
 out=$root/build/sample
 cd_dir=$out/cd
 prefix=$out/prefix
 shots=$out/screenshots
+[ -d "$out/cd" ] && chmod -R u+w "$out/cd"
 rm -rf "$out"
 mkdir -p "$out" "$shots"
-# The installer writes its size file (Longitud.dat) onto a writable CD: it
-# gets a copy, and the build's CD stays as assembled.
-cp -a build/win64/cd "$cd_dir"
+# The disc as pressed: its size file (Longitud.dat, written when it was
+# mastered) spares the installer the size pass.
+echo "== The disc image, build/win64/DEMOMB.ISO ($(stat -c %s build/win64/DEMOMB.ISO) bytes), label $(
+    xorriso -indev build/win64/DEMOMB.ISO -pvd_info 2>/dev/null | sed -n 's/^Volume Id *: *//p')"
+7z x -y -o"$cd_dir" build/win64/DEMOMB.ISO >/dev/null
+chmod -R a-w "$cd_dir"
+ls -l "$cd_dir" | sed 1d | awk '{printf "  %10s  %s\n", $5, $9}'
+echo "AUTORUN.INF:"
+sed 's/\r$//; s/^/  /' "$cd_dir/AUTORUN.INF"
+echo "Longitud.dat (component, archive):" $(od -An -tu4 "$cd_dir/Longitud.dat")
+echo
 
 bash scripts/wine-prefix.sh setup "$prefix" >/dev/null
 trap 'bash scripts/wine-prefix.sh cleanup "$prefix" >/dev/null; display_stop' EXIT

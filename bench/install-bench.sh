@@ -6,7 +6,7 @@
 #   bash bench/install-bench.sh [RUNS]      RUNS of each variant, default 5
 #
 # Builds the Windows programs (preset win64), generates build/bench/data once
-# with bench/make_data.py (fixed seed; shared with lzh-bench.sh) and makes
+# (bench/wine-common.sh) and makes
 # three CDs of it in build/bench/install:
 #   full     the list copies graficos/ (as an X tree) and sonido/ (as D and F
 #            lines, one per file); Resource.lzh (jlha, level 0) holds prog/,
@@ -33,27 +33,17 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 # shellcheck source=../scripts/wine-display.sh
 source "$root/scripts/wine-display.sh"
+# shellcheck source=wine-common.sh
+source "$root/bench/wine-common.sh"
 runs=${1:-5}
-bench=$root/build/bench
-data=$bench/data
-work=$bench/install
-win64=$root/build/win64
+data=$bench_dir/data
+work=$bench_dir/install
 
-for program in wine wineserver Xvfb jlha lhasa cmake; do
+for program in Xvfb jlha lhasa; do
     command -v "$program" >/dev/null || { echo "install-bench: $program is missing (scripts/bootstrap.sh)" >&2; exit 1; }
 done
-[ -x /usr/bin/python3 ] || { echo "install-bench: /usr/bin/python3 is missing" >&2; exit 1; }
-
-echo "== building the Windows programs (preset win64)"
-(cd "$root" && cmake --preset win64 >/dev/null && cmake --build --preset win64 --target samplecd uirobot qrbdivd -j"$(nproc)" >/dev/null)
-
-if [ ! -f "$bench/data.done" ]; then
-    echo "== generating $data"
-    rm -rf "$data" "$bench/bench.lzh"
-    mkdir -p "$bench"
-    /usr/bin/python3 "$root/bench/make_data.py" "$data"
-    touch "$bench/data.done"
-fi
+bench_build samplecd
+bench_data
 
 # ---- the CDs -----------------------------------------------------------------
 
@@ -108,54 +98,28 @@ cleanup() {
 trap cleanup EXIT
 
 echo "== making the prefixes"
-bash "$root/scripts/wine-prefix.sh" setup "$headless" >/dev/null
-# The test bed's sound card (tests/support/qrbdivd): the installer detects it
-# and writes its configuration without a dialog. On disk (the server
-# stopped) before the display prefix is copied.
-# shellcheck source=../tests/support/qrbdivd/qrbdivd.sh
-source "$root/tests/support/qrbdivd/qrbdivd.sh"
-wine_cmd() {
-    WINE_TEST_PREFIX=$headless WINE_RUN_KEEP_ARGS=1 "$root/scripts/wine-run" "$@" </dev/null
-}
-qrbdivd_install "$headless" "$win64/tests/qrbdivd.sys"
-{ printf 'REGEDIT4\r\n'; qrbdivd_defaults_reg; } >"$work/sound.reg"
-wine_cmd regedit /S "Z:${work//\//\\}\\sound.reg"
-WINEPREFIX=$headless wineserver -k 2>/dev/null || true
-WINEPREFIX=$headless wineserver -w
+bench_prefix "$headless"
 cp -a "$headless" "$display"
-# The display prefix draws on Xvfb with the X11 driver; D: is a CD-ROM drive
-# in both.
+# The display prefix draws on Xvfb with the X11 driver.
 export WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
 display_start "$work"
-WINEPREFIX=$headless wine reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /f >/dev/null 2>&1
-WINEPREFIX=$headless wineserver -k 2>/dev/null || true
-WINEPREFIX=$headless wineserver -w
 display_prefix "$display"
-for p in "$headless" "$display"; do
-    cp "$win64/tools/uirobot/uirobot.exe" "$p/drive_c/uirobot.exe"
-    cat >"$p/drive_c/install.txt" <<'SCRIPT'
+cat >"$work/install.txt" <<'SCRIPT'
 wait-title "Demo Morvadin Brumaria"
 click-button-text "Instalar"
 expect-box "instalado con"
 press IDOK
 expect-exit 0
 SCRIPT
-done
 
 # install PREFIX CD: one installation; prints the milliseconds from the press
 # of "Instalar" to the closing message.
 install() {
     local prefix=$1 cd=$2 transcript
     rm -rf "$prefix/drive_c/DemoMB"
-    ln -sfn "$cd" "$prefix/dosdevices/d:"
     WINEPREFIX=$prefix wine reg delete 'HKCU\Software\Quelvar Multimedia' /f >/dev/null 2>&1 || true
     sync
-    transcript=$(WINEPREFIX=$prefix wine 'C:\uirobot.exe' --poll 2 --cwd 'D:\' \
-        --script 'C:\install.txt' -- 'D:\ZELMOT.EXE' </dev/null 2>&1) || {
-        echo "install-bench: the installation from $cd failed:" >&2
-        echo "$transcript" | iconv -f CP1252 -t UTF-8 >&2
-        exit 1
-    }
+    transcript=$(bench_robot "$prefix" "$cd" "$work/install.txt") || exit 1
     awk 'function stamp() { match($0, /[0-9]+\.[0-9]+/); return substr($0, RSTART, RLENGTH) }
          /line [0-9]+: click-button-text/ { t0 = stamp() }
          /appeared: message box/ && t0 != "" && t1 == "" { t1 = stamp() }
@@ -216,12 +180,10 @@ for ((i = 1; i <= runs; i++)); do
     echo
 done
 
-median() { tr ' ' '\n' | grep -v '^$' | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 declare -A med
 for v in "${variants[@]}"; do
     med[$v]=$(echo "${times[$v]}" | median)
 done
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
 peers=$(awk -v a="${med[cp]}" -v b="${med[lhasa]}" 'BEGIN { print a + b }')
 rate() { awk -v b="$1" -v ms="$2" 'BEGIN { printf "%.0f MB/s", (ms > 0 ? b / ms / 1000 : 0) }'; }
 minus() { awk -v a="$1" -v b="$2" 'BEGIN { print a - b }'; }

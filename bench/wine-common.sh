@@ -1,0 +1,71 @@
+# What the benchmarks that run the installer under Wine share (sourced by
+# install-bench.sh and startup-bench.sh; $root is the source tree).
+#
+#   bench_build TARGET...   builds the Windows programs (preset win64) and
+#                           TARGETs
+#   bench_data              generates build/bench/data once (make_data.py,
+#                           fixed seed; shared with the archive benchmarks)
+#   bench_prefix PREFIX     a fresh headless Windows 95 prefix at PREFIX with
+#                           the test bed's sound card, D: a CD-ROM drive and
+#                           the UI robot as C:\uirobot.exe; its server stopped
+#   bench_robot PREFIX CD SCRIPT   runs D:\ZELMOT.EXE with the robot script
+#                           SCRIPT (a file on the host), D: mapped to CD;
+#                           prints the transcript, fails with it on stderr
+
+win64=$root/build/win64
+bench_dir=$root/build/bench
+
+bench_build() {
+    local program
+    for program in wine wineserver python3 cmake; do
+        command -v "$program" >/dev/null || { echo "bench: $program is missing (scripts/bootstrap.sh)" >&2; exit 1; }
+    done
+    echo "== building the Windows programs (preset win64)"
+    (cd "$root" && cmake --preset win64 >/dev/null && cmake --build --preset win64 --target uirobot qrbdivd "$@" -j"$(nproc)" >/dev/null)
+}
+
+bench_data() {
+    if [ ! -f "$bench_dir/data.done" ]; then
+        echo "== generating $bench_dir/data"
+        rm -rf "$bench_dir/data" "$bench_dir/bench.lzh"
+        mkdir -p "$bench_dir"
+        /usr/bin/python3 "$root/bench/make_data.py" "$bench_dir/data"
+        touch "$bench_dir/data.done"
+    fi
+}
+
+bench_prefix() {
+    local prefix=$1
+    bash "$root/scripts/wine-prefix.sh" setup "$prefix" >/dev/null
+    # The installer detects the sound card and writes its configuration
+    # without a dialog.
+    # shellcheck source=../tests/support/qrbdivd/qrbdivd.sh
+    source "$root/tests/support/qrbdivd/qrbdivd.sh"
+    wine_cmd() {
+        WINE_TEST_PREFIX=$prefix WINE_RUN_KEEP_ARGS=1 "$root/scripts/wine-run" "$@" </dev/null
+    }
+    qrbdivd_install "$prefix" "$win64/tests/qrbdivd.sys"
+    { printf 'REGEDIT4\r\n'; qrbdivd_defaults_reg; } >"$prefix/sound.reg"
+    wine_cmd regedit /S "Z:${prefix//\//\\}\\sound.reg"
+    WINEPREFIX=$prefix wine reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /f >/dev/null 2>&1
+    WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+    WINEPREFIX=$prefix wineserver -w
+    cp "$win64/tools/uirobot/uirobot.exe" "$prefix/drive_c/uirobot.exe"
+}
+
+bench_robot() {
+    local prefix=$1 cd=$2 script=$3 transcript
+    ln -sfn "$cd" "$prefix/dosdevices/d:"
+    cp "$script" "$prefix/drive_c/bench.txt"
+    transcript=$(WINEPREFIX=$prefix wine 'C:\uirobot.exe' --poll 2 --cwd 'D:\' \
+        --script 'C:\bench.txt' -- 'D:\ZELMOT.EXE' </dev/null 2>&1) || {
+        echo "bench: the installer from $cd failed:" >&2
+        echo "$transcript" | iconv -f CP1252 -t UTF-8 >&2
+        exit 1
+    }
+    echo "$transcript"
+}
+
+# median: the median of the numbers on standard input (one per word).
+median() { tr ' ' '\n' | grep -v '^$' | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }

@@ -52,7 +52,7 @@ mkdir -p "$work"
 echo "== making the CDs in $work"
 base() {  # base DIR: the programs and the picture, no payload
     mkdir -p "$1"
-    cp "$win64/cd/ZELMOT.EXE" "$win64/cd/Brumaria.BMP" "$win64/cd/Dexal.EXE" "$1/"
+    cp "$win64/cd/ZELMOT.EXE" "$win64/cd/PARDEV.dll" "$win64/cd/Brumaria.BMP" "$win64/cd/Dexal.EXE" "$1/"
 }
 full=$work/cd-full
 base "$full"
@@ -91,7 +91,7 @@ headless=$work/prefix-headless
 display=$work/prefix-display
 cleanup() {
     for p in "$headless" "$display"; do
-        [ -d "$p" ] && WINEPREFIX=$p wineserver -k 2>/dev/null
+        [ -d "$p" ] && WINEPREFIX=$p wineserver -k 2>/dev/null || true
     done
     display_stop
 }

@@ -50,7 +50,7 @@ bench_prefix() {
     WINEPREFIX=$prefix wine reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /f >/dev/null 2>&1
     WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
     WINEPREFIX=$prefix wineserver -w
-    cp "$win64/tools/uirobot/uirobot.exe" "$prefix/drive_c/uirobot.exe"
+    cp "$win64/tools/uirobot/uirobot.exe" "$win64/tools/uirobot/uirobothook.dll" "$prefix/drive_c/"
 }
 
 bench_robot() {

@@ -109,7 +109,10 @@ void PutToken(BitWriter& out, const BlockCodes& codes, const Token& token);
 
 struct EncodeOptions {
     unsigned window = Lh5Window;   // the longest distance allowed
-    uint32_t blockSymbols = 65535; // tokens per block
+    uint32_t blockSymbols = 65535; // tokens per block; with fitBlocks, the most in one
+    // Blocks end where the data's statistics change: each block is cut in
+    // halves, and those in halves, as long as that saves bits.
+    bool fitBlocks = false;
     unsigned maxChain = 256;       // candidates tried per position by the matcher
     unsigned niceLength = MaxMatch; // a match this long is taken at once
     bool lazy = true;              // put a match off when the next byte starts a longer one
@@ -121,8 +124,11 @@ struct EncodeOptions {
 };
 
 // Tokens as blocks with fitted codes; the stream is padded to whole bytes.
-Bytes EncodeTokens(const std::vector<Token>& tokens, const EncodeOptions& options = {});
-// The length in bits of EncodeTokens' stream, without making it.
+// bitCount, when given, receives its length before the padding.
+Bytes EncodeTokens(const std::vector<Token>& tokens, const EncodeOptions& options = {},
+                   std::size_t* bitCount = nullptr);
+// The length in bits of EncodeTokens' stream without options.avoidByteEnd,
+// without making it.
 std::size_t EncodedBits(const std::vector<Token>& tokens, const EncodeOptions& options = {});
 // What the tokens decode to.
 Bytes ExpandTokens(const std::vector<Token>& tokens);

@@ -60,30 +60,10 @@ EntryBytes PackEntry(const std::string& name, const Bytes& data, uint16_t dosTim
     EntryBytes entry;
     Bytes packed;
     if (!data.empty()) {
-        // Lazy evaluation wins on most data but not on all, and smaller
-        // blocks follow changing data with fitter codes at the cost of more
-        // code tables: every combination is coded and the smallest is kept.
-        EncodeOptions best = options;
-        std::vector<Token> bestTokens;
-        std::size_t bestBits = 0;
-        for (bool lazy : {true, false}) {
-            EncodeOptions trial = options;
-            trial.lazy = lazy;
-            std::vector<Token> tokens = MatchTokens(data, trial);
-            for (uint32_t blockSymbols : {65535u, 16384u, 4096u}) {
-                trial.blockSymbols = std::min(blockSymbols, options.blockSymbols);
-                std::size_t bits = EncodedBits(tokens, trial);
-                if (bestTokens.empty() || bits < bestBits) {
-                    best = trial;
-                    bestBits = bits;
-                    bestTokens = tokens;
-                }
-                if (tokens.size() <= blockSymbols / 4)
-                    break;  // the smaller blocks would be the same
-            }
-        }
-        best.avoidByteEnd = true;
-        packed = EncodeTokens(bestTokens, best);
+        EncodeOptions fitted = options;
+        fitted.fitBlocks = true;
+        fitted.avoidByteEnd = true;
+        packed = EncodeTokens(MatchTokens(data, fitted), fitted);
     }
     entry.stored = data.empty() || packed.size() >= data.size();
     const Bytes& body = entry.stored ? data : packed;

@@ -175,3 +175,56 @@ TEST(PackerArchive, NamesTheReaderRefuses)
     EXPECT_EQ(reader.ScanTotalSize(box.PutArchive(archive).c_str()), 1u);
     EXPECT_TRUE(reader.diagnostics.empty());
 }
+
+TEST(PackerStream, FittedBlocksAndStreamsThatEndOffTheByte)
+{
+    // Data whose statistics change (text, random bytes, copies and runs) in
+    // many sizes. Fitted blocks are costed exactly as they are written, cut
+    // where the data changes, and with avoidByteEnd the stream never ends on a
+    // byte boundary, also where the plain stream would.
+    uint32_t s = 7;
+    int reshaped = 0;
+    for (int k = 0; k < 48; k++) {
+        const std::size_t n = 1 + Next(s) % (k < 40 ? 20000 : 200000);
+        Bytes data = TextBytes(n / 3, k);
+        const Bytes noise = RandomBytes(n / 3, k), shaped = ShapedBytes(n - 2 * (n / 3), k);
+        data.insert(data.end(), noise.begin(), noise.end());
+        data.insert(data.end(), shaped.begin(), shaped.end());
+        SCOPED_TRACE("size " + std::to_string(n));
+
+        EncodeOptions fitted;
+        fitted.fitBlocks = true;
+        const std::vector<Token> tokens = MatchTokens(data, fitted);
+        const std::size_t plain = EncodedBits(tokens, fitted);
+        std::size_t bits = 0;
+        EXPECT_EQ(EncodeTokens(tokens, fitted, &bits).size(), (plain + 7) / 8);
+        ASSERT_EQ(bits, plain);
+        if (tokens.size() <= 65535) {
+            EncodeOptions oneBlock;  // fitting starts from the whole
+            EXPECT_LE(plain, EncodedBits(tokens, oneBlock));
+        }
+
+        fitted.avoidByteEnd = true;
+        const Bytes stream = EncodeTokens(tokens, fitted, &bits);
+        ASSERT_NE(bits % 8, 0u);
+        ASSERT_EQ(stream.size(), (bits + 7) / 8);
+        if (plain % 8 != 0) {
+            ASSERT_EQ(bits, plain);
+        } else {
+            ++reshaped;
+            EXPECT_LT(bits, plain + 1024);
+        }
+        ASSERT_EQ(Unpack(BuildArchive({PackedEntry("F.BIN", "-lh5-", stream, data)}), "F.BIN"), data);
+    }
+    EXPECT_GE(reshaped, 3);
+
+    // Text, then random bytes, then text: three blocks beat one by far.
+    Bytes mixed = TextBytes(60000, 1);
+    const Bytes noise = RandomBytes(30000, 2);
+    mixed.insert(mixed.end(), noise.begin(), noise.end());
+    mixed.insert(mixed.end(), mixed.begin(), mixed.begin() + 60000);
+    EncodeOptions fitted;
+    fitted.fitBlocks = true;
+    const std::vector<Token> tokens = MatchTokens(mixed, fitted);
+    EXPECT_LT(EncodedBits(tokens, fitted) + 8 * 1000, EncodedBits(tokens));
+}

@@ -778,28 +778,24 @@ public:
 
     void Insert(std::size_t i)
     {
-        if (i + MinMatch > size_)
-            return;
-        uint32_t& head = head_[Hash(i)];
-        const std::size_t back = i + 1 - head;
-        prev_[i & (RingSize - 1)] = static_cast<uint16_t>(head && back <= window_ ? back : 0);
-        head = static_cast<uint32_t>(i + 1);
+        if (i + MinMatch <= size_)
+            Link(i, head_[Hash(i)]);
     }
 
     // The longest match at i (length 0 when there is none of MinMatch bytes),
     // the nearest of equal length; a search that already holds `atLeast` bytes
-    // only looks for longer ones, and with fewer candidates.
-    Token Find(std::size_t i, unsigned atLeast) const
+    // only looks for longer ones, and with fewer candidates. Then inserts i.
+    Token FindAndInsert(std::size_t i, unsigned atLeast)
     {
         Token best;
         if (i + MinMatch > size_)
             return best;
+        uint32_t& slot = head_[Hash(i)];
+        const uint32_t head = slot;
+        Link(i, slot);
         const std::size_t limit = std::min<std::size_t>(MaxMatch, size_ - i);
         std::size_t bestLength = std::max<unsigned>(atLeast, MinMatch - 1);
-        if (bestLength >= limit)
-            return best;
-        const uint32_t head = head_[Hash(i)];
-        if (!head)
+        if (bestLength >= limit || !head)
             return best;
         std::size_t candidate = head - 1, distance = i - candidate;
         unsigned chain = atLeast >= 32 ? maxChain_ / 4 + 1 : maxChain_;
@@ -829,6 +825,14 @@ public:
 private:
     static const int HashBits = 15;
     static const std::size_t RingSize = 2 * Lh5Window;
+
+    // Makes i the newest position of its hash, whose head slot is given.
+    void Link(std::size_t i, uint32_t& head)
+    {
+        const std::size_t back = i + 1 - head;
+        prev_[i & (RingSize - 1)] = static_cast<uint16_t>(head && back <= window_ ? back : 0);
+        head = static_cast<uint32_t>(i + 1);
+    }
 
     uint32_t Hash(std::size_t i) const
     {
@@ -861,8 +865,7 @@ std::vector<Token> MatchTokens(const Bytes& data, const EncodeOptions& options)
     bool havePending = false;
     std::size_t i = 0;
     while (i < n) {
-        Token here = matcher.Find(i, havePending ? pending.length : 0);
-        matcher.Insert(i);
+        Token here = matcher.FindAndInsert(i, havePending ? pending.length : 0);
         if (havePending) {
             if (pending.length >= MinMatch && (here.length <= pending.length || !options.lazy)) {
                 // The match at i - 1 stands: emit it and step over its bytes.

@@ -141,6 +141,14 @@ std::vector<Token> GreedyTokens(const Bytes& data, unsigned window = Lh5Window);
 // match at the next byte costs a literal.) Memory is
 // bounded by the window, whatever the size of the data.
 std::vector<Token> MatchTokens(const Bytes& data, const EncodeOptions& options = {});
+// The tokens that cost the fewest bits as far as can be told: every match
+// the hash chains offer at every position (up to options.maxChain of them),
+// the cheapest path through them priced by the codes of the previous parse,
+// from MatchTokens' parse on for a few rounds; the round that codes smallest
+// under options is kept, MatchTokens' own parse if none beats it. Several
+// times slower than MatchTokens, and its memory grows with the data.
+const int CheapestRounds = 3;
+std::vector<Token> CheapestTokens(const Bytes& data, const EncodeOptions& options = {});
 // MatchTokens then EncodeTokens.
 Bytes Compress(const Bytes& data, const EncodeOptions& options = {});
 

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
+#include <utility>
 #include <stdexcept>
 
 namespace lzhenc {
@@ -108,36 +110,22 @@ public:
     Token FindAndInsert(std::size_t i, unsigned atLeast)
     {
         Token best;
-        if (i + MinMatch > size_)
-            return best;
-        uint32_t& slot = head_[Hash(i)];
-        const uint32_t head = slot;
-        Link(i, slot);
-        const std::size_t limit = std::min<std::size_t>(MaxMatch, size_ - i);
-        std::size_t bestLength = std::max<unsigned>(atLeast, MinMatch - 1);
-        if (bestLength >= limit || !head)
-            return best;
-        std::size_t candidate = head - 1, distance = i - candidate;
-        unsigned chain = atLeast >= 32 ? maxChain_ / 4 + 1 : maxChain_;
-        const uint8_t* here = data_ + i;
-        while (distance <= window_) {
-            const uint8_t* there = data_ + candidate;
-            if (there[bestLength] == here[bestLength] && there[0] == here[0] && there[1] == here[1]) {
-                const std::size_t len = CommonLength(there, here, limit);
-                if (len > bestLength) {
-                    bestLength = len;
-                    best = Token::Match(static_cast<unsigned>(len), static_cast<unsigned>(distance));
-                    if (len >= nice_ || len == limit)
-                        break;
-                }
-            }
-            const uint16_t step = prev_[candidate & (RingSize - 1)];
-            if (!step || --chain == 0)
-                break;
-            candidate -= step;
-            distance += step;
-        }
+        if (i + MinMatch <= size_)
+            Walk(i, std::max<unsigned>(atLeast, MinMatch - 1), atLeast >= 32 ? maxChain_ / 4 + 1 : maxChain_,
+                 [&](std::size_t len, std::size_t distance) {
+                     best = Token::Match(static_cast<unsigned>(len), static_cast<unsigned>(distance));
+                 });
         return best;
+    }
+
+    // Appends every match at i that is longer than all nearer ones, nearest
+    // first; then inserts i.
+    void FindAllAndInsert(std::size_t i, std::vector<Token>& out)
+    {
+        if (i + MinMatch <= size_)
+            Walk(i, MinMatch - 1, maxChain_, [&](std::size_t len, std::size_t distance) {
+                out.push_back(Token::Match(static_cast<unsigned>(len), static_cast<unsigned>(distance)));
+            });
     }
 
     unsigned Nice() const { return nice_; }
@@ -145,6 +133,40 @@ public:
 private:
     static const int HashBits = 15;
     static const std::size_t RingSize = 2 * Lh5Window;
+
+    // Follows i's chain, nearest first, for up to `chain` candidates and
+    // tells onLonger of each match longer than bestLength and all before it;
+    // stops at a match of nice_ bytes or as long as the data allows. Then
+    // inserts i (i + MinMatch <= size_).
+    template <class OnLonger>
+    void Walk(std::size_t i, std::size_t bestLength, unsigned chain, OnLonger onLonger)
+    {
+        uint32_t& slot = head_[Hash(i)];
+        const uint32_t head = slot;
+        Link(i, slot);
+        const std::size_t limit = std::min<std::size_t>(MaxMatch, size_ - i);
+        if (bestLength >= limit || !head)
+            return;
+        std::size_t candidate = head - 1, distance = i - candidate;
+        const uint8_t* here = data_ + i;
+        while (distance <= window_) {
+            const uint8_t* there = data_ + candidate;
+            if (there[bestLength] == here[bestLength] && there[0] == here[0] && there[1] == here[1]) {
+                const std::size_t len = CommonLength(there, here, limit);
+                if (len > bestLength) {
+                    bestLength = len;
+                    onLonger(len, distance);
+                    if (len >= nice_ || len == limit)
+                        return;
+                }
+            }
+            const uint16_t step = prev_[candidate & (RingSize - 1)];
+            if (!step || --chain == 0)
+                return;
+            candidate -= step;
+            distance += step;
+        }
+    }
 
     // Makes i the newest position of its hash, whose head slot is given.
     void Link(std::size_t i, uint32_t& head)
@@ -214,6 +236,109 @@ std::vector<Token> MatchTokens(const Bytes& data, const EncodeOptions& options)
     if (havePending)
         tokens.push_back(Token::Literal(data[n - 1]));  // a match cannot start at the last byte
     return tokens;
+}
+
+namespace {
+
+// What a token is expected to cost in bits, from the codes of a previous
+// parse. A symbol that code lacks is priced as a rare one: taking it means
+// a longer code for it and a longer header.
+class Prices {
+public:
+    explicit Prices(const BlockCodes& codes)
+    {
+        for (int s = 0; s < NC; s++)
+            char_[s] = Price(codes.c, s, UnusedChar);
+        for (int j = 0; j < NP; j++)
+            position_[j] = Price(codes.p, j, UnusedPosition) + (j > 1 ? j - 1 : 0);
+    }
+
+    uint32_t Literal(uint8_t b) const { return char_[b]; }
+    uint32_t Length(unsigned length) const { return char_[length + 253]; }
+    uint32_t Distance(unsigned distance) const
+    {
+        return position_[distance > 1 ? 32 - __builtin_clz(distance - 1) : 0];
+    }
+
+private:
+    static const uint32_t UnusedChar = 14, UnusedPosition = 8;
+
+    static uint32_t Price(const Code& code, int sym, uint32_t unused)
+    {
+        if (code.single >= 0)
+            return sym == code.single ? 1 : unused;
+        return static_cast<std::size_t>(sym) < code.lengths.size() && code.lengths[sym] ? code.lengths[sym] : unused;
+    }
+
+    uint32_t char_[NC];
+    uint32_t position_[NP];
+};
+
+// The cheapest tokens at the given prices: every prefix of the data is
+// reached by its cheapest path, of a literal or of a match (any length up to
+// one found at its start, from the nearest position that gives that length).
+std::vector<Token> CheapestPath(const Bytes& data, const std::vector<uint32_t>& first, const std::vector<Token>& matches,
+                                const Prices& prices)
+{
+    const std::size_t n = data.size();
+    std::vector<uint32_t> cost(n + 1, std::numeric_limits<uint32_t>::max());
+    std::vector<Token> last(n + 1);  // the token that ends the cheapest path to each prefix
+    cost[0] = 0;
+    for (std::size_t i = 0; i < n; i++) {
+        if (cost[i] + prices.Literal(data[i]) < cost[i + 1]) {
+            cost[i + 1] = cost[i] + prices.Literal(data[i]);
+            last[i + 1] = Token::Literal(data[i]);
+        }
+        unsigned shorter = MinMatch - 1;
+        for (uint32_t k = first[i]; k < first[i + 1]; k++) {
+            const Token& m = matches[k];
+            const uint32_t base = cost[i] + prices.Distance(m.distance);
+            for (unsigned len = shorter + 1; len <= m.length; len++) {
+                const uint32_t c = base + prices.Length(len);
+                if (c < cost[i + len]) {
+                    cost[i + len] = c;
+                    last[i + len] = Token::Match(len, m.distance);
+                }
+            }
+            shorter = m.length;
+        }
+    }
+    std::vector<Token> tokens;
+    for (std::size_t end = n; end > 0; end -= last[end].length ? last[end].length : 1)
+        tokens.push_back(last[end]);
+    std::reverse(tokens.begin(), tokens.end());
+    return tokens;
+}
+
+}  // namespace
+
+std::vector<Token> CheapestTokens(const Bytes& data, const EncodeOptions& options)
+{
+    std::vector<Token> best = MatchTokens(data, options);
+    std::size_t bestBits = EncodedBits(best, options);
+    // Every position's matches, found once for all rounds.
+    Matcher matcher(data, options);
+    std::vector<uint32_t> first(data.size() + 1);
+    std::vector<Token> matches;
+    for (std::size_t i = 0; i < data.size(); i++) {
+        first[i] = static_cast<uint32_t>(matches.size());
+        matcher.FindAllAndInsert(i, matches);
+    }
+    first[data.size()] = static_cast<uint32_t>(matches.size());
+
+    std::vector<Token> priced = best;
+    for (int round = 0; round < CheapestRounds; round++) {
+        std::vector<Token> tokens = CheapestPath(data, first, matches, Prices(CodesFor(priced)));
+        const std::size_t bits = EncodedBits(tokens, options);
+        if (bits >= bestBits && round > 0)
+            break;
+        if (bits < bestBits) {
+            best = tokens;
+            bestBits = bits;
+        }
+        priced = std::move(tokens);
+    }
+    return best;
 }
 
 }  // namespace lzhenc

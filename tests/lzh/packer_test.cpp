@@ -72,20 +72,27 @@ TEST(PackerRoundTrip, RandomDataOfManySizes)
         for (uint32_t seed = 1; seed <= 3; seed++) {
             const Bytes data = seed == 1 ? RandomBytes(n, seed) : seed == 2 ? TextBytes(n, seed) : ShapedBytes(n, seed);
             SCOPED_TRACE("size " + std::to_string(n) + " kind " + std::to_string(seed));
-            const std::vector<Token> tokens = MatchTokens(data);
-            for (const Token& t : tokens)
-                if (t.length) {
-                    ASSERT_GE(t.length, MinMatch);
-                    ASSERT_LE(t.length, MaxMatch);
-                    ASSERT_LE(t.distance, Lh5Window);
-                }
-            ASSERT_EQ(ExpandTokens(tokens), data);
-            if (n == 0)
-                continue;
-            const Bytes stream = EncodeTokens(tokens);
-            ASSERT_EQ((EncodedBits(tokens) + 7) / 8, stream.size());  // what the packer compares
-            Bytes archive = BuildArchive({PackedEntry("R.BIN", "-lh5-", stream, data)});
-            ASSERT_EQ(Unpack(archive, "R.BIN"), data);
+            const std::vector<Token> lazy = MatchTokens(data);
+            for (bool cheapest : {false, true}) {
+                if (cheapest && n > 2 * lzhenc::CheapestParseLimit)
+                    continue;  // beyond what the packer gives it, and slow
+                SCOPED_TRACE(cheapest ? "cheapest" : "lazy");
+                const std::vector<Token> tokens = cheapest ? CheapestTokens(data) : lazy;
+                for (const Token& t : tokens)
+                    if (t.length) {
+                        ASSERT_GE(t.length, MinMatch);
+                        ASSERT_LE(t.length, MaxMatch);
+                        ASSERT_LE(t.distance, Lh5Window);
+                    }
+                ASSERT_EQ(ExpandTokens(tokens), data);
+                if (n == 0)
+                    continue;
+                const Bytes stream = EncodeTokens(tokens);
+                ASSERT_EQ((EncodedBits(tokens) + 7) / 8, stream.size());  // what the packer compares
+                ASSERT_LE(stream.size(), EncodeTokens(lazy).size());
+                Bytes archive = BuildArchive({PackedEntry("R.BIN", "-lh5-", stream, data)});
+                ASSERT_EQ(Unpack(archive, "R.BIN"), data);
+            }
         }
     }
 }
@@ -117,6 +124,43 @@ TEST(PackerRoundTrip, LongRepeatsAndTheWindowsLimit)
     past.insert(past.end(), past.begin(), past.begin() + 300);
     for (const Token& t : MatchTokens(past))
         EXPECT_TRUE(t.length == 0 || t.distance <= Lh5Window);
+    for (const Token& t : CheapestTokens(past))
+        EXPECT_TRUE(t.length == 0 || t.distance <= Lh5Window);
+}
+
+TEST(PackerParse, CheapestBeatsLazyAndGreedy)
+{
+    // Counting lines, where putting a match off for a longer one costs a
+    // literal each time; a map of rows that differ in one place; text. With
+    // -lh4-'s window too: the cheapest parse never reaches past it.
+    Bytes counting, map;
+    for (int i = 1; i <= 3000; i++) {
+        const std::string line = std::to_string(i) + "\r\n";
+        counting.insert(counting.end(), line.begin(), line.end());
+    }
+    for (int row = 0; row < 40; row++) {
+        std::string line(38, '.');
+        line[(row * 7) % 38] = '#';
+        line += "\r\n";
+        map.insert(map.end(), line.begin(), line.end());
+    }
+    for (const Bytes& data : {counting, map, TextBytes(30000, 4)}) {
+        for (unsigned window : {Lh5Window, Lh4Window}) {
+            SCOPED_TRACE("size " + std::to_string(data.size()) + " window " + std::to_string(window));
+            EncodeOptions options;
+            options.window = window;
+            options.fitBlocks = true;
+            const std::vector<Token> cheapest = CheapestTokens(data, options);
+            ASSERT_EQ(ExpandTokens(cheapest), data);
+            for (const Token& t : cheapest)
+                ASSERT_TRUE(t.length == 0 || t.distance <= window);
+            const std::size_t bits = EncodedBits(cheapest, options);
+            EXPECT_LT(bits, EncodedBits(MatchTokens(data, options), options));
+            EncodeOptions greedy = options;
+            greedy.lazy = false;
+            EXPECT_LT(bits, EncodedBits(MatchTokens(data, greedy), options));
+        }
+    }
 }
 
 TEST(PackerArchive, EntriesExtractWithStampsAndMethods)

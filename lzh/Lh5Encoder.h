@@ -1,7 +1,8 @@
-// Encoder of the "-lh5-" / "-lh4-" bit stream: the LZ77 matcher that packs
-// archives (hash chains with lazy evaluation), and the low-level pieces
-// beneath it, open enough that tests can craft exact streams (chosen tokens,
-// blocks, code forms) and deliberately damaged ones.
+// Encoder of the "-lh5-" / "-lh4-" bit stream: the LZ77 parsers that pack
+// archives (hash chains with lazy evaluation, or the cheapest path through
+// every match for small data; Lh5Parse.cpp), blocks fitted to the data, and
+// the low-level pieces beneath them, open enough that tests can craft exact
+// streams (chosen tokens, blocks, code forms) and deliberately damaged ones.
 //
 // Stream layout, bits most significant first. Every block starts with:
 //   16 bits   number of character symbols in the block
@@ -111,7 +112,8 @@ struct EncodeOptions {
     unsigned window = Lh5Window;   // the longest distance allowed
     uint32_t blockSymbols = 65535; // tokens per block; with fitBlocks, the most in one
     // Blocks end where the data's statistics change: each block is cut in
-    // halves, and those in halves, as long as that saves bits.
+    // halves, and those in halves down to 1024 tokens, as long as the halves
+    // cost fewer bits.
     bool fitBlocks = false;
     unsigned maxChain = 256;       // candidates tried per position by the matcher
     unsigned niceLength = MaxMatch; // a match this long is taken at once
@@ -147,7 +149,6 @@ std::vector<Token> MatchTokens(const Bytes& data, const EncodeOptions& options =
 // from MatchTokens' parse on for a few rounds; the round that codes smallest
 // under options is kept, MatchTokens' own parse if none beats it. Several
 // times slower than MatchTokens, and its memory grows with the data.
-const int CheapestRounds = 3;
 std::vector<Token> CheapestTokens(const Bytes& data, const EncodeOptions& options = {});
 // MatchTokens then EncodeTokens.
 Bytes Compress(const Bytes& data, const EncodeOptions& options = {});

@@ -310,6 +310,10 @@ std::vector<Token> CheapestPath(const Bytes& data, const std::vector<uint32_t>& 
     return tokens;
 }
 
+// Rounds of pricing and parsing after the lazy parse: the second and
+// third still gain a little, as prices settle.
+const int CheapestRounds = 3;
+
 }  // namespace
 
 std::vector<Token> CheapestTokens(const Bytes& data, const EncodeOptions& options)

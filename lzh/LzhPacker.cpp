@@ -2,7 +2,6 @@
 
 #include "EntryName.h"
 
-#include <algorithm>
 #include <stdexcept>
 
 namespace lzhenc {

@@ -1,8 +1,6 @@
 #include "Lh5Encoder.h"
 
 #include <algorithm>
-#include <functional>
-#include <queue>
 #include <stdexcept>
 #include <utility>
 
@@ -93,38 +91,133 @@ void Code::PutSymbol(BitWriter& out, int sym) const
 
 namespace {
 
-// Huffman code lengths, no limit.
-std::vector<uint8_t> HuffmanLengths(const std::vector<uint32_t>& freq)
+struct Leaf {
+    uint32_t freq;
+    int sym;
+};
+
+// Sorts leaves by frequency, symbols in order within one frequency: stable
+// radix passes over the bytes that the largest frequency uses.
+void SortLeaves(Leaf* leaves, int m)
 {
-    using Node = std::pair<uint64_t, int>;
-    std::priority_queue<Node, std::vector<Node>, std::greater<Node>> queue;
-    std::vector<int> parent;
-    for (std::size_t s = 0; s < freq.size(); s++) {
-        parent.push_back(-1);
-        if (freq[s])
-            queue.push({freq[s], static_cast<int>(s)});
+    uint32_t most = 0;
+    for (int k = 0; k < m; k++)
+        most = std::max(most, leaves[k].freq);
+    Leaf scratch[NC];
+    for (int shift = 0; shift < 32 && (most >> shift); shift += 8) {
+        int start[257] = {};
+        for (int k = 0; k < m; k++)
+            start[((leaves[k].freq >> shift) & 255) + 1]++;
+        for (int b = 0; b < 256; b++)
+            start[b + 1] += start[b];
+        for (int k = 0; k < m; k++)
+            scratch[start[(leaves[k].freq >> shift) & 255]++] = leaves[k];
+        std::copy(scratch, scratch + m, leaves);
     }
-    while (queue.size() > 1) {
-        Node a = queue.top();
-        queue.pop();
-        Node b = queue.top();
-        queue.pop();
-        int node = static_cast<int>(parent.size());
-        parent.push_back(-1);
-        parent[a.second] = parent[b.second] = node;
-        queue.push({a.first + b.first, node});
-    }
-    std::vector<uint8_t> lengths(freq.size(), 0);
-    for (std::size_t s = 0; s < freq.size(); s++) {
-        if (!freq[s])
-            continue;
-        int depth = 0;
-        for (int n = parent[s]; n >= 0; n = parent[n])
-            ++depth;
-        lengths[s] = static_cast<uint8_t>(std::min(depth, 255));
-    }
-    return lengths;
 }
+
+// Huffman code lengths of the n frequencies, no limit. The used symbols are
+// sorted by weight and merged with a second queue of the merged nodes, which
+// comes out in weight order by itself; a node's parent is always made after
+// it, so depths follow from one pass from the root down.
+void HuffmanLengths(const uint32_t* freq, int n, uint8_t* lengths)
+{
+    Leaf leaves[NC];
+    int m = 0;
+    for (int s = 0; s < n; s++) {
+        lengths[s] = 0;
+        if (freq[s])
+            leaves[m++] = {freq[s], s};
+    }
+    SortLeaves(leaves, m);
+    uint64_t weight[2 * NC];
+    int parent[2 * NC];
+    for (int k = 0; k < m; k++)
+        weight[k] = leaves[k].freq;
+    int nextLeaf = 0, nextNode = m, made = m;
+    auto takeLightest = [&]() {
+        if (nextLeaf < m && (nextNode == made || weight[nextLeaf] <= weight[nextNode]))
+            return nextLeaf++;
+        return nextNode++;
+    };
+    while (made < 2 * m - 1) {
+        int a = takeLightest(), b = takeLightest();
+        weight[made] = weight[a] + weight[b];
+        parent[a] = parent[b] = made;
+        ++made;
+    }
+    int depth[2 * NC];
+    depth[made - 1] = 0;
+    for (int k = made - 2; k >= 0; k--)
+        depth[k] = depth[parent[k]] + 1;
+    for (int k = 0; k < m; k++)
+        lengths[leaves[k].sym] = static_cast<uint8_t>(std::min(depth[k], 255));
+}
+
+Code BuildCodeFrom(const uint32_t* freq, int n, int maxLength)
+{
+    int used = 0, last = 0;
+    for (int s = 0; s < n; s++)
+        if (freq[s]) {
+            ++used;
+            last = s;
+        }
+    if (used <= 1)
+        return Code::Single(last);
+    uint32_t f[NC];
+    std::copy(freq, freq + n, f);
+    uint8_t lengths[NC];
+    for (;;) {
+        HuffmanLengths(f, last + 1, lengths);
+        if (*std::max_element(lengths, lengths + last + 1) <= maxLength) {
+            Code code;
+            code.lengths.assign(lengths, lengths + last + 1);
+            return code;
+        }
+        // Flatter frequencies give a shallower tree; every used symbol stays used.
+        for (int s = 0; s <= last; s++)
+            if (f[s])
+                f[s] = (f[s] >> 1) | 1;
+    }
+}
+
+// Position symbol of a distance known to be 1..8192: the bit length of distance - 1.
+inline int PositionSlot(unsigned distance)
+{
+    unsigned d = distance - 1;
+    return d ? 32 - __builtin_clz(d) : 0;
+}
+
+// Character symbol of a token known to be valid.
+inline int CharSlot(const Token& token)
+{
+    return token.length ? static_cast<int>(token.length) + 253 : token.literal;
+}
+
+}  // namespace
+
+Code BuildCode(const std::vector<uint32_t>& freq, int maxLength)
+{
+    if (freq.size() > static_cast<std::size_t>(NC))
+        throw std::invalid_argument("more symbols than a code holds");
+    return BuildCodeFrom(freq.data(), static_cast<int>(freq.size()), maxLength);
+}
+
+int PositionSymbol(unsigned distance)
+{
+    if (distance < 1 || distance > Lh5Window)
+        throw std::invalid_argument("distance outside 1..8192");
+    return PositionSlot(distance);
+}
+
+int CharSymbol(const Token& token)
+{
+    if (token.length != 0 && (token.length < MinMatch || token.length > MaxMatch))
+        throw std::invalid_argument("match length outside 3..256");
+    return CharSlot(token);
+}
+
+namespace {
 
 // How a run of character lengths is sent: T symbol and its extra bits.
 struct TSymbol {
@@ -133,13 +226,15 @@ struct TSymbol {
     uint32_t extra;
 };
 
-std::vector<TSymbol> CharLengthSymbols(const std::vector<uint8_t>& lengths)
+// The T symbols that send the character lengths, into out (NC entries are
+// enough: a length takes at most one symbol); returns how many.
+int CharLengthSymbols(const std::vector<uint8_t>& lengths, TSymbol* out)
 {
-    std::vector<TSymbol> out;
+    int count = 0;
     std::size_t i = 0;
     while (i < lengths.size()) {
         if (lengths[i] != 0) {
-            out.push_back({lengths[i] + 2, 0, 0});
+            out[count++] = {lengths[i] + 2, 0, 0};
             ++i;
             continue;
         }
@@ -148,91 +243,30 @@ std::vector<TSymbol> CharLengthSymbols(const std::vector<uint8_t>& lengths)
             ++run;
         i += run;
         if (run == 19) {
-            out.push_back({0, 0, 0});
+            out[count++] = {0, 0, 0};
             run = 18;
         }
         if (run <= 2) {
             for (std::size_t k = 0; k < run; k++)
-                out.push_back({0, 0, 0});
+                out[count++] = {0, 0, 0};
         } else if (run <= 18) {
-            out.push_back({1, 4, static_cast<uint32_t>(run - 3)});
+            out[count++] = {1, 4, static_cast<uint32_t>(run - 3)};
         } else {
-            out.push_back({2, CBIT, static_cast<uint32_t>(run - 20)});
+            out[count++] = {2, CBIT, static_cast<uint32_t>(run - 20)};
         }
     }
-    return out;
+    return count;
 }
 
-}  // namespace
+// Counts the bits a BitWriter would take, for costing blocks without writing them.
+struct BitCounter {
+    std::size_t bits = 0;
+    void Put(uint32_t, int n) { bits += n > 0 ? static_cast<std::size_t>(n) : 0; }
+    void PutOnes(int n) { bits += static_cast<std::size_t>(n); }
+};
 
-Code BuildCode(const std::vector<uint32_t>& freq, int maxLength)
-{
-    int used = 0, last = 0;
-    for (std::size_t s = 0; s < freq.size(); s++)
-        if (freq[s]) {
-            ++used;
-            last = static_cast<int>(s);
-        }
-    if (used <= 1)
-        return Code::Single(last);
-    std::vector<uint32_t> f = freq;
-    for (;;) {
-        std::vector<uint8_t> lengths = HuffmanLengths(f);
-        if (*std::max_element(lengths.begin(), lengths.end()) <= maxLength) {
-            Code code;
-            code.lengths.assign(lengths.begin(), lengths.begin() + last + 1);
-            return code;
-        }
-        // Flatter frequencies give a shallower tree; every used symbol stays used.
-        for (uint32_t& x : f)
-            if (x)
-                x = (x >> 1) | 1;
-    }
-}
-
-int PositionSymbol(unsigned distance)
-{
-    if (distance < 1 || distance > Lh5Window)
-        throw std::invalid_argument("distance outside 1..8192");
-    unsigned d = distance - 1;
-    int j = 0;
-    while (d >> j)
-        ++j;
-    return j;
-}
-
-int CharSymbol(const Token& token)
-{
-    if (token.length == 0)
-        return token.literal;
-    if (token.length < MinMatch || token.length > MaxMatch)
-        throw std::invalid_argument("match length outside 3..256");
-    return static_cast<int>(token.length) + 253;
-}
-
-BlockCodes CodesFor(const std::vector<Token>& tokens)
-{
-    std::vector<uint32_t> fc(NC, 0), fp(NP, 0), ft(NT, 0);
-    for (const Token& token : tokens) {
-        fc[CharSymbol(token)]++;
-        if (token.length)
-            fp[PositionSymbol(token.distance)]++;
-    }
-    BlockCodes codes;
-    codes.count = static_cast<uint32_t>(tokens.size());
-    codes.c = BuildCode(fc);
-    codes.p = BuildCode(fp);
-    if (codes.c.single >= 0) {
-        codes.t = Code::Single(0);
-        return codes;
-    }
-    for (const TSymbol& s : CharLengthSymbols(codes.c.lengths))
-        ft[s.sym]++;
-    codes.t = BuildCode(ft);
-    return codes;
-}
-
-void PutCodeLength(BitWriter& out, unsigned length)
+template <class Out>
+void WriteCodeLength(Out& out, unsigned length)
 {
     if (length < 7) {
         out.Put(length, 3);
@@ -243,7 +277,8 @@ void PutCodeLength(BitWriter& out, unsigned length)
     out.Put(0, 1);
 }
 
-void PutLengthCode(BitWriter& out, const Code& code, int nbit, int zeroRunAfter)
+template <class Out>
+void WriteLengthCode(Out& out, const Code& code, int nbit, int zeroRunAfter)
 {
     if (code.single >= 0) {
         out.Put(0, nbit);
@@ -254,7 +289,7 @@ void PutLengthCode(BitWriter& out, const Code& code, int nbit, int zeroRunAfter)
     out.Put(static_cast<uint32_t>(n), nbit);
     std::size_t i = 0;
     while (i < n) {
-        PutCodeLength(out, code.lengths[i++]);
+        WriteCodeLength(out, code.lengths[i++]);
         if (static_cast<int>(i) == zeroRunAfter) {
             unsigned k = 0;
             while (k < 3 && i < n && code.lengths[i] == 0) {
@@ -266,7 +301,8 @@ void PutLengthCode(BitWriter& out, const Code& code, int nbit, int zeroRunAfter)
     }
 }
 
-void PutCharCode(BitWriter& out, const Code& c, const Code& t)
+template <class Out>
+void WriteCharCode(Out& out, const Code& c, const Code& t)
 {
     if (c.single >= 0) {
         out.Put(0, CBIT);
@@ -274,39 +310,332 @@ void PutCharCode(BitWriter& out, const Code& c, const Code& t)
         return;
     }
     out.Put(static_cast<uint32_t>(c.lengths.size()), CBIT);
-    for (const TSymbol& s : CharLengthSymbols(c.lengths)) {
-        t.PutSymbol(out, s.sym);
+    const std::vector<uint32_t> tCodes = t.Codes();
+    TSymbol symbols[NC];
+    const int count = CharLengthSymbols(c.lengths, symbols);
+    for (int k = 0; k < count; k++) {
+        const TSymbol& s = symbols[k];
+        if (t.single < 0) {
+            if (static_cast<std::size_t>(s.sym) >= t.lengths.size() || t.lengths[s.sym] == 0)
+                throw std::invalid_argument("symbol without a code");
+            out.Put(tCodes[s.sym], t.lengths[s.sym]);
+        } else if (s.sym != t.single) {
+            throw std::invalid_argument("symbol outside a single-symbol code");
+        }
         out.Put(s.extra, s.extraBits);
     }
 }
 
-void PutBlockHeader(BitWriter& out, const BlockCodes& codes)
+template <class Out>
+void WriteBlockHeader(Out& out, const BlockCodes& codes)
 {
     out.Put(codes.count & 0xFFFF, 16);
-    PutLengthCode(out, codes.t, TBIT, 3);
-    PutCharCode(out, codes.c, codes.t);
-    PutLengthCode(out, codes.p, PBIT, -1);
+    WriteLengthCode(out, codes.t, TBIT, 3);
+    WriteCharCode(out, codes.c, codes.t);
+    WriteLengthCode(out, codes.p, PBIT, -1);
 }
 
-namespace {
+// Symbol counts of a run of tokens.
+struct Frequencies {
+    uint32_t c[NC] = {};
+    uint32_t p[NP] = {};
 
-// PutToken with the canonical codes worked out once per block.
-void PutTokenWith(BitWriter& out, const BlockCodes& codes, const std::vector<uint32_t>& charCodes,
-                  const std::vector<uint32_t>& positionCodes, const Token& token)
+    void Add(const Token& t)
+    {
+        c[CharSlot(t)]++;
+        if (t.length)
+            p[PositionSlot(t.distance)]++;
+    }
+    void Add(const std::vector<Token>& tokens, std::size_t from, std::size_t to)
+    {
+        for (std::size_t k = from; k < to; k++)
+            Add(tokens[k]);
+    }
+    void Add(const Frequencies& other)
+    {
+        for (int s = 0; s < NC; s++)
+            c[s] += other.c[s];
+        for (int j = 0; j < NP; j++)
+            p[j] += other.p[j];
+    }
+};
+
+BlockCodes CodesOf(const Frequencies& f, std::size_t count)
 {
-    int c = CharSymbol(token);
+    BlockCodes codes;
+    codes.count = static_cast<uint32_t>(count);
+    codes.c = BuildCodeFrom(f.c, NC, 16);
+    codes.p = BuildCodeFrom(f.p, NP, 16);
+    if (codes.c.single >= 0) {
+        codes.t = Code::Single(0);
+        return codes;
+    }
+    uint32_t ft[NT] = {};
+    TSymbol symbols[NC];
+    const int sent = CharLengthSymbols(codes.c.lengths, symbols);
+    for (int k = 0; k < sent; k++)
+        ft[symbols[k].sym]++;
+    codes.t = BuildCodeFrom(ft, NT, 16);
+    return codes;
+}
+
+// The length in bits of a block with these symbol counts: header, codes and
+// the extra bits of the positions.
+std::size_t BlockBits(const Frequencies& f, std::size_t count)
+{
+    const BlockCodes codes = CodesOf(f, count);
+    BitCounter out;
+    WriteBlockHeader(out, codes);
+    std::size_t bits = out.bits;
     if (codes.c.single < 0)
-        out.Put(charCodes.at(c), codes.c.lengths.at(c));
-    if (token.length == 0)
-        return;
-    int j = PositionSymbol(token.distance);
-    if (codes.p.single < 0)
-        out.Put(positionCodes.at(j), codes.p.lengths.at(j));
-    if (j > 1)
-        out.Put((token.distance - 1) - (1u << (j - 1)), j - 1);
+        for (std::size_t s = 0; s < codes.c.lengths.size(); s++)
+            bits += static_cast<std::size_t>(f.c[s]) * codes.c.lengths[s];
+    for (int j = 0; j < NP; j++) {
+        std::size_t perSymbol = j > 1 ? j - 1 : 0;
+        if (codes.p.single < 0 && static_cast<std::size_t>(j) < codes.p.lengths.size())
+            perSymbol += codes.p.lengths[j];
+        bits += f.p[j] * perSymbol;
+    }
+    return bits;
+}
+
+std::size_t RangeBits(const std::vector<Token>& tokens, std::size_t from, std::size_t to)
+{
+    Frequencies f;
+    f.Add(tokens, from, to);
+    return BlockBits(f, to - from);
+}
+
+void Validate(const std::vector<Token>& tokens, const EncodeOptions& options)
+{
+    if (options.blockSymbols == 0 || options.blockSymbols > 65535)
+        throw std::invalid_argument("block size outside 1..65535");
+    for (const Token& t : tokens) {
+        if (!t.length)
+            continue;
+        if (t.length < MinMatch || t.length > MaxMatch)
+            throw std::invalid_argument("match length outside 3..256");
+        if (t.distance < 1 || t.distance > Lh5Window)
+            throw std::invalid_argument("distance outside 1..8192");
+        if (t.distance > options.window)
+            throw std::invalid_argument("distance beyond the window");
+    }
+}
+
+// Blocks of fewer tokens are never made by fitting: a header costs some 40
+// to 100 bytes, which smaller blocks rarely win back.
+const std::size_t FittingUnit = 1024;
+
+// Where each block ends (the last one at tokens.size()) and its length in bits.
+struct Layout {
+    std::vector<std::size_t> ends;
+    std::vector<std::size_t> bits;
+
+    void Add(std::size_t end, std::size_t blockBits)
+    {
+        ends.push_back(end);
+        bits.push_back(blockBits);
+    }
+    std::size_t Start(std::size_t block) const { return block ? ends[block - 1] : 0; }
+    // The block holding token k.
+    std::size_t BlockOf(std::size_t k) const
+    {
+        return static_cast<std::size_t>(std::upper_bound(ends.begin(), ends.end(), k) - ends.begin());
+    }
+    std::size_t TotalBits() const
+    {
+        std::size_t total = 0;
+        for (std::size_t b : bits)
+            total += b;
+        return total;
+    }
+};
+
+// Fits units [a, b) of one piece (unitEnds: where each unit ends): the units
+// as one block, or each half fitted the same way when that costs fewer bits.
+// Leaves the counts of the units' symbols in `sum`.
+std::size_t FitUnits(const std::vector<Frequencies>& units, const std::vector<std::size_t>& unitEnds, std::size_t from,
+                     std::size_t a, std::size_t b, Frequencies& sum, Layout& layout)
+{
+    const std::size_t to = unitEnds[b - 1];
+    if (b - a == 1) {
+        sum = units[a];
+        const std::size_t bits = BlockBits(sum, to - from);
+        layout.Add(to, bits);
+        return bits;
+    }
+    const std::size_t mid = a + (b - a) / 2;
+    Frequencies right;
+    Layout halves;
+    const std::size_t split = FitUnits(units, unitEnds, from, a, mid, sum, halves) +
+                              FitUnits(units, unitEnds, unitEnds[mid - 1], mid, b, right, halves);
+    sum.Add(right);
+    const std::size_t whole = BlockBits(sum, to - from);
+    if (split < whole) {
+        layout.ends.insert(layout.ends.end(), halves.ends.begin(), halves.ends.end());
+        layout.bits.insert(layout.bits.end(), halves.bits.begin(), halves.bits.end());
+        return split;
+    }
+    layout.Add(to, whole);
+    return whole;
+}
+
+Layout BlockLayout(const std::vector<Token>& tokens, const EncodeOptions& options)
+{
+    const std::size_t n = tokens.size(), most = options.blockSymbols;
+    Layout layout;
+    if (!options.fitBlocks) {
+        for (std::size_t at = 0; at < n; at += most)
+            layout.Add(std::min(n, at + most), RangeBits(tokens, at, std::min(n, at + most)));
+        return layout;
+    }
+    // Equal pieces of at most `most` tokens, each fitted on its own from the
+    // symbol counts of its units.
+    const std::size_t pieces = (n + most - 1) / most;
+    std::size_t from = 0;
+    std::vector<Frequencies> units;
+    std::vector<std::size_t> unitEnds;
+    for (std::size_t k = 1; k <= pieces; k++) {
+        const std::size_t to = n * k / pieces;
+        units.assign((to - from + FittingUnit - 1) / FittingUnit, Frequencies());
+        unitEnds.clear();
+        for (std::size_t u = 0; u < units.size(); u++) {
+            const std::size_t unitEnd = std::min(to, from + (u + 1) * FittingUnit);
+            units[u].Add(tokens, from + u * FittingUnit, unitEnd);
+            unitEnds.push_back(unitEnd);
+        }
+        Frequencies sum;
+        FitUnits(units, unitEnds, from, 0, units.size(), sum, layout);
+        from = to;
+    }
+    return layout;
+}
+
+void PutBlocks(BitWriter& out, const std::vector<Token>& tokens, const std::vector<std::size_t>& ends)
+{
+    std::size_t at = 0;
+    for (std::size_t end : ends) {
+        Frequencies f;
+        f.Add(tokens, at, end);
+        const BlockCodes codes = CodesOf(f, end - at);
+        WriteBlockHeader(out, codes);
+        const std::vector<uint32_t> charCodes = codes.c.Codes(), positionCodes = codes.p.Codes();
+        const bool sendChar = codes.c.single < 0, sendPosition = codes.p.single < 0;
+        for (; at < end; at++) {
+            const Token& t = tokens[at];
+            const int c = CharSlot(t);
+            if (sendChar)
+                out.Put(charCodes[c], codes.c.lengths[c]);
+            if (t.length == 0)
+                continue;
+            const int j = PositionSlot(t.distance);
+            if (sendPosition)
+                out.Put(positionCodes[j], codes.p.lengths[j]);
+            if (j > 1)
+                out.Put((t.distance - 1) - (1u << (j - 1)), j - 1);
+        }
+    }
+}
+
+// Whether a stream laid out so ends on a byte boundary.
+bool EndsOnByte(const Layout& layout)
+{
+    return layout.TotalBits() % 8 == 0;
+}
+
+// Makes an equivalent stream that does not end on a byte boundary, as short
+// as can be: one of the last matches a byte shorter and that byte as a
+// literal, or the last tokens cut off into a block of their own. Only the
+// block that changes is costed again. Left as it is when nothing helps.
+void AvoidByteEnd(std::vector<Token>& tokens, Layout& layout, std::size_t mostPerBlock)
+{
+    const std::size_t total = layout.TotalBits();
+    std::size_t bestBytes = 0, shorten = tokens.size(), cut = 0;
+    auto consider = [&](std::size_t bits, std::size_t shortenAt, std::size_t cutAt) {
+        if (bits % 8 != 0 && (bestBytes == 0 || (bits + 7) / 8 < bestBytes)) {
+            bestBytes = (bits + 7) / 8;
+            shorten = shortenAt;
+            cut = cutAt;
+        }
+    };
+
+    const Bytes data = ExpandTokens(tokens);
+    std::size_t end = data.size(), shortened = 0;
+    for (std::size_t k = tokens.size(); k-- > 0 && shortened < 8;) {
+        const std::size_t tokenEnd = end;
+        end -= tokens[k].length ? tokens[k].length : 1;
+        if (tokens[k].length <= MinMatch)
+            continue;
+        ++shortened;
+        const std::size_t b = layout.BlockOf(k), count = layout.ends[b] - layout.Start(b) + 1;
+        if (count > mostPerBlock)
+            continue;
+        Frequencies f;
+        f.Add(tokens, layout.Start(b), layout.ends[b]);
+        f.c[CharSlot(tokens[k])]--;
+        f.c[CharSlot(tokens[k]) - 1]++;
+        f.c[data[tokenEnd - 1]]++;
+        consider(total - layout.bits[b] + BlockBits(f, count), k, 0);
+    }
+    for (std::size_t tail = 1; tail < tokens.size() && tail <= 16; tail++) {
+        const std::size_t at = tokens.size() - tail, b = layout.BlockOf(at);
+        if (at == layout.Start(b))
+            continue;
+        consider(total - layout.bits[b] + RangeBits(tokens, layout.Start(b), at) + RangeBits(tokens, at, layout.ends[b]),
+                 tokens.size(), at);
+    }
+
+    if (shorten < tokens.size()) {
+        std::size_t matchEnd = 0;
+        for (std::size_t k = 0; k <= shorten; k++)
+            matchEnd += tokens[k].length ? tokens[k].length : 1;
+        const std::size_t b = layout.BlockOf(shorten);
+        tokens[shorten].length -= 1;
+        tokens.insert(tokens.begin() + static_cast<std::ptrdiff_t>(shorten) + 1, Token::Literal(data[matchEnd - 1]));
+        for (std::size_t later = b; later < layout.ends.size(); later++)
+            layout.ends[later]++;
+        layout.bits[b] = RangeBits(tokens, layout.Start(b), layout.ends[b]);
+    } else if (cut) {
+        const std::size_t b = layout.BlockOf(cut);
+        layout.ends.insert(layout.ends.begin() + static_cast<std::ptrdiff_t>(b), cut);
+        layout.bits.insert(layout.bits.begin() + static_cast<std::ptrdiff_t>(b), RangeBits(tokens, layout.Start(b), cut));
+        layout.bits[b + 1] = RangeBits(tokens, cut, layout.ends[b + 1]);
+    }
 }
 
 }  // namespace
+
+BlockCodes CodesFor(const std::vector<Token>& tokens)
+{
+    for (const Token& t : tokens) {
+        CharSymbol(t);
+        if (t.length)
+            PositionSymbol(t.distance);
+    }
+    Frequencies f;
+    f.Add(tokens, 0, tokens.size());
+    return CodesOf(f, tokens.size());
+}
+
+void PutCodeLength(BitWriter& out, unsigned length)
+{
+    WriteCodeLength(out, length);
+}
+
+void PutLengthCode(BitWriter& out, const Code& code, int nbit, int zeroRunAfter)
+{
+    WriteLengthCode(out, code, nbit, zeroRunAfter);
+}
+
+void PutCharCode(BitWriter& out, const Code& c, const Code& t)
+{
+    WriteCharCode(out, c, t);
+}
+
+void PutBlockHeader(BitWriter& out, const BlockCodes& codes)
+{
+    WriteBlockHeader(out, codes);
+}
 
 void PutToken(BitWriter& out, const BlockCodes& codes, const Token& token)
 {
@@ -319,94 +648,27 @@ void PutToken(BitWriter& out, const BlockCodes& codes, const Token& token)
         out.Put((token.distance - 1) - (1u << (j - 1)), j - 1);
 }
 
-namespace {
-
-// The tokens as blocks of options.blockSymbols, except that the last `tail`
-// tokens make a block of their own.
-void PutBlocks(BitWriter& out, const std::vector<Token>& tokens, const EncodeOptions& options, std::size_t tail)
-{
-    const std::size_t split = tokens.size() - std::min(tail, tokens.size());
-    std::size_t at = 0;
-    while (at < tokens.size()) {
-        std::size_t end = std::min(tokens.size(), at + options.blockSymbols);
-        if (at < split && end > split)
-            end = split;
-        std::vector<Token> block(tokens.begin() + static_cast<std::ptrdiff_t>(at),
-                                 tokens.begin() + static_cast<std::ptrdiff_t>(end));
-        BlockCodes codes = CodesFor(block);
-        PutBlockHeader(out, codes);
-        const std::vector<uint32_t> charCodes = codes.c.Codes(), positionCodes = codes.p.Codes();
-        for (const Token& t : block)
-            PutTokenWith(out, codes, charCodes, positionCodes, t);
-        at = end;
-    }
-}
-
-}  // namespace
-
 std::size_t EncodedBits(const std::vector<Token>& tokens, const EncodeOptions& options)
 {
-    std::size_t bits = 0;
-    for (std::size_t at = 0; at < tokens.size(); at += options.blockSymbols) {
-        std::size_t end = std::min<std::size_t>(tokens.size(), at + options.blockSymbols);
-        std::vector<Token> block(tokens.begin() + static_cast<std::ptrdiff_t>(at),
-                                 tokens.begin() + static_cast<std::ptrdiff_t>(end));
-        BlockCodes codes = CodesFor(block);
-        BitWriter header;
-        PutBlockHeader(header, codes);
-        bits += header.BitCount();
-        for (const Token& t : block) {
-            if (codes.c.single < 0)
-                bits += codes.c.lengths[CharSymbol(t)];
-            if (t.length == 0)
-                continue;
-            int j = PositionSymbol(t.distance);
-            if (codes.p.single < 0)
-                bits += codes.p.lengths[j];
-            if (j > 1)
-                bits += j - 1;
-        }
-    }
-    return bits;
+    Validate(tokens, options);
+    return BlockLayout(tokens, options).TotalBits();
 }
 
-Bytes EncodeTokens(const std::vector<Token>& tokens, const EncodeOptions& options)
+Bytes EncodeTokens(const std::vector<Token>& tokens, const EncodeOptions& options, std::size_t* bitCount)
 {
-    if (options.blockSymbols == 0 || options.blockSymbols > 65535)
-        throw std::invalid_argument("block size outside 1..65535");
-    for (const Token& t : tokens)
-        if (t.length && t.distance > options.window)
-            throw std::invalid_argument("distance beyond the window");
+    Validate(tokens, options);
+    Layout layout = BlockLayout(tokens, options);
     BitWriter out;
-    PutBlocks(out, tokens, options, 0);
-    if (!options.avoidByteEnd || out.BitCount() % 8 != 0)
-        return out.Finish();
-    // Equivalent streams that end elsewhere: one of the last matches a byte
-    // shorter and that byte as a literal, or the last tokens in a block of
-    // their own. The shortest that does not end a byte is taken.
-    Bytes best;
-    auto consider = [&](const std::vector<Token>& variant, std::size_t tail) {
-        BitWriter w;
-        PutBlocks(w, variant, options, tail);
-        if (w.BitCount() % 8 != 0 && (best.empty() || (w.BitCount() + 7) / 8 < best.size()))
-            best = w.Finish();
-    };
-    const Bytes data = ExpandTokens(tokens);
-    std::size_t end = data.size(), shortened = 0;
-    for (std::size_t k = tokens.size(); k-- > 0 && shortened < 8;) {
-        const std::size_t tokenEnd = end;
-        end -= tokens[k].length ? tokens[k].length : 1;
-        if (tokens[k].length <= MinMatch)
-            continue;
-        ++shortened;
-        std::vector<Token> variant = tokens;
-        variant[k].length -= 1;
-        variant.insert(variant.begin() + static_cast<std::ptrdiff_t>(k) + 1, Token::Literal(data[tokenEnd - 1]));
-        consider(variant, 0);
+    if (options.avoidByteEnd && EndsOnByte(layout)) {
+        std::vector<Token> changed = tokens;
+        AvoidByteEnd(changed, layout, options.blockSymbols);
+        PutBlocks(out, changed, layout.ends);
+    } else {
+        PutBlocks(out, tokens, layout.ends);
     }
-    for (std::size_t tail = 1; tail <= tokens.size() && tail <= 16; tail++)
-        consider(tokens, tail);
-    return best.empty() ? out.Finish() : best;
+    if (bitCount)
+        *bitCount = out.BitCount();
+    return out.Finish();
 }
 
 Bytes ExpandTokens(const std::vector<Token>& tokens)
@@ -423,187 +685,6 @@ Bytes ExpandTokens(const std::vector<Token>& tokens)
             out.push_back(out[out.size() - t.distance]);
     }
     return out;
-}
-
-std::vector<Token> GreedyTokens(const Bytes& data, unsigned window)
-{
-    const std::size_t HashSize = 1 << 15;
-    const int MaxChain = 256;
-    std::vector<long> head(HashSize, -1), prev(data.size(), -1);
-    auto hash = [&](std::size_t i) {
-        return ((data[i] << 10) ^ (data[i + 1] << 5) ^ data[i + 2]) & (HashSize - 1);
-    };
-    auto insert = [&](std::size_t i) {
-        if (i + MinMatch > data.size())
-            return;
-        std::size_t h = hash(i);
-        prev[i] = head[h];
-        head[h] = static_cast<long>(i);
-    };
-
-    std::vector<Token> tokens;
-    std::size_t i = 0;
-    while (i < data.size()) {
-        unsigned bestLength = 0, bestDistance = 0;
-        if (i + MinMatch <= data.size()) {
-            const std::size_t limit = std::min<std::size_t>(MaxMatch, data.size() - i);
-            long candidate = head[hash(i)];
-            for (int chain = 0; candidate >= 0 && chain < MaxChain; chain++) {
-                std::size_t distance = i - static_cast<std::size_t>(candidate);
-                if (distance > window)
-                    break;
-                std::size_t len = 0;
-                while (len < limit && data[static_cast<std::size_t>(candidate) + len] == data[i + len])
-                    ++len;
-                if (len > bestLength) {
-                    bestLength = static_cast<unsigned>(len);
-                    bestDistance = static_cast<unsigned>(distance);
-                    if (len == limit)
-                        break;
-                }
-                candidate = prev[static_cast<std::size_t>(candidate)];
-            }
-        }
-        if (bestLength >= MinMatch) {
-            tokens.push_back(Token::Match(bestLength, bestDistance));
-            for (unsigned k = 0; k < bestLength; k++)
-                insert(i + k);
-            i += bestLength;
-        } else {
-            tokens.push_back(Token::Literal(data[i]));
-            insert(i);
-            ++i;
-        }
-    }
-    return tokens;
-}
-
-namespace {
-
-// Hash chains over a ring of window-bounded size: head holds the newest
-// position of each hash, prev the one before it with the same hash. Positions
-// further back than the window are never followed, so a slot is read only
-// while it still holds what was written for that position.
-class Matcher {
-public:
-    Matcher(const Bytes& data, const EncodeOptions& options)
-        : data_(data), window_(options.window), maxChain_(options.maxChain ? options.maxChain : 1),
-          nice_(std::min<unsigned>(std::max<unsigned>(options.niceLength, MinMatch), MaxMatch))
-    {
-        while (ringSize_ < 2 * static_cast<std::size_t>(window_))
-            ringSize_ <<= 1;
-        head_.assign(HashSize, -1);
-        prev_.assign(ringSize_, -1);
-    }
-
-    void Insert(std::size_t i)
-    {
-        if (i + MinMatch > data_.size())
-            return;
-        uint32_t h = Hash(i);
-        prev_[i & (ringSize_ - 1)] = head_[h];
-        head_[h] = static_cast<int64_t>(i);
-    }
-
-    // The longest match at i (length 0 when there is none of MinMatch bytes),
-    // the nearest of equal length; a search that already holds `atLeast` bytes
-    // only looks for longer ones, and with fewer candidates.
-    Token Find(std::size_t i, unsigned atLeast) const
-    {
-        Token best;
-        if (i + MinMatch > data_.size())
-            return best;
-        const std::size_t limit = std::min<std::size_t>(MaxMatch, data_.size() - i);
-        std::size_t bestLength = std::max<unsigned>(atLeast, MinMatch - 1);
-        if (bestLength >= limit)
-            return best;
-        unsigned chain = atLeast >= 32 ? maxChain_ / 4 + 1 : maxChain_;
-        const uint8_t* here = data_.data() + i;
-        int64_t candidate = head_[Hash(i)];
-        while (candidate >= 0 && chain-- > 0) {
-            std::size_t distance = i - static_cast<std::size_t>(candidate);
-            if (distance > window_ || distance == 0)
-                break;
-            const uint8_t* there = data_.data() + candidate;
-            if (there[bestLength] == here[bestLength] && there[0] == here[0] && there[1] == here[1]) {
-                std::size_t len = 2;
-                while (len < limit && there[len] == here[len])
-                    ++len;
-                if (len > bestLength) {
-                    bestLength = len;
-                    best = Token::Match(static_cast<unsigned>(len), static_cast<unsigned>(distance));
-                    if (len >= nice_ || len == limit)
-                        break;
-                }
-            }
-            candidate = prev_[static_cast<std::size_t>(candidate) & (ringSize_ - 1)];
-        }
-        return best;
-    }
-
-    unsigned Nice() const { return nice_; }
-
-private:
-    static const uint32_t HashSize = 1u << 16;
-
-    uint32_t Hash(std::size_t i) const
-    {
-        uint32_t v = static_cast<uint32_t>(data_[i]) << 16 | static_cast<uint32_t>(data_[i + 1]) << 8 | data_[i + 2];
-        return (v * 2654435761u) >> 16;
-    }
-
-    const Bytes& data_;
-    unsigned window_;
-    unsigned maxChain_;
-    unsigned nice_;
-    std::size_t ringSize_ = 1;
-    std::vector<int64_t> head_, prev_;
-};
-
-}  // namespace
-
-std::vector<Token> MatchTokens(const Bytes& data, const EncodeOptions& options)
-{
-    if (options.window == 0 || options.window > Lh5Window)
-        throw std::invalid_argument("window outside 1..8192");
-    Matcher matcher(data, options);
-    std::vector<Token> tokens;
-    tokens.reserve(data.size() / 4 + 16);
-    const std::size_t n = data.size();
-    Token pending;           // the match found at i - 1, not yet emitted
-    bool havePending = false;
-    std::size_t i = 0;
-    while (i < n) {
-        Token here = matcher.Find(i, havePending ? pending.length : 0);
-        matcher.Insert(i);
-        if (havePending) {
-            if (pending.length >= MinMatch && (here.length <= pending.length || !options.lazy)) {
-                // The match at i - 1 stands: emit it and step over its bytes.
-                tokens.push_back(pending);
-                const std::size_t end = i - 1 + pending.length;
-                for (std::size_t j = i + 1; j < end; ++j)
-                    matcher.Insert(j);
-                i = end;
-                havePending = false;
-                continue;
-            }
-            tokens.push_back(Token::Literal(data[i - 1]));
-        }
-        if (here.length >= matcher.Nice()) {
-            tokens.push_back(here);
-            for (std::size_t j = i + 1; j < i + here.length; ++j)
-                matcher.Insert(j);
-            i += here.length;
-            havePending = false;
-            continue;
-        }
-        pending = here;
-        havePending = true;
-        ++i;
-    }
-    if (havePending)
-        tokens.push_back(Token::Literal(data[n - 1]));  // a match cannot start at the last byte
-    return tokens;
 }
 
 Bytes Compress(const Bytes& data, const EncodeOptions& options)

@@ -1,7 +1,8 @@
-// Encoder of the "-lh5-" / "-lh4-" bit stream: the LZ77 matcher that packs
-// archives (hash chains with lazy evaluation), and the low-level pieces
-// beneath it, open enough that tests can craft exact streams (chosen tokens,
-// blocks, code forms) and deliberately damaged ones.
+// Encoder of the "-lh5-" / "-lh4-" bit stream: the LZ77 parsers that pack
+// archives (hash chains with lazy evaluation, or the cheapest path through
+// every match for small data; Lh5Parse.cpp), blocks fitted to the data, and
+// the low-level pieces beneath them, open enough that tests can craft exact
+// streams (chosen tokens, blocks, code forms) and deliberately damaged ones.
 //
 // Stream layout, bits most significant first. Every block starts with:
 //   16 bits   number of character symbols in the block
@@ -109,7 +110,11 @@ void PutToken(BitWriter& out, const BlockCodes& codes, const Token& token);
 
 struct EncodeOptions {
     unsigned window = Lh5Window;   // the longest distance allowed
-    uint32_t blockSymbols = 65535; // tokens per block
+    uint32_t blockSymbols = 65535; // tokens per block; with fitBlocks, the most in one
+    // Blocks end where the data's statistics change: each block is cut in
+    // halves, and those in halves down to 1024 tokens, as long as the halves
+    // cost fewer bits.
+    bool fitBlocks = false;
     unsigned maxChain = 256;       // candidates tried per position by the matcher
     unsigned niceLength = MaxMatch; // a match this long is taken at once
     bool lazy = true;              // put a match off when the next byte starts a longer one
@@ -121,8 +126,11 @@ struct EncodeOptions {
 };
 
 // Tokens as blocks with fitted codes; the stream is padded to whole bytes.
-Bytes EncodeTokens(const std::vector<Token>& tokens, const EncodeOptions& options = {});
-// The length in bits of EncodeTokens' stream, without making it.
+// bitCount, when given, receives its length before the padding.
+Bytes EncodeTokens(const std::vector<Token>& tokens, const EncodeOptions& options = {},
+                   std::size_t* bitCount = nullptr);
+// The length in bits of EncodeTokens' stream without options.avoidByteEnd,
+// without making it.
 std::size_t EncodedBits(const std::vector<Token>& tokens, const EncodeOptions& options = {});
 // What the tokens decode to.
 Bytes ExpandTokens(const std::vector<Token>& tokens);
@@ -135,6 +143,13 @@ std::vector<Token> GreedyTokens(const Bytes& data, unsigned window = Lh5Window);
 // match at the next byte costs a literal.) Memory is
 // bounded by the window, whatever the size of the data.
 std::vector<Token> MatchTokens(const Bytes& data, const EncodeOptions& options = {});
+// The tokens that cost the fewest bits as far as can be told: every match
+// the hash chains offer at every position (up to options.maxChain of them),
+// the cheapest path through them priced by the codes of the previous parse,
+// from MatchTokens' parse on for a few rounds; the round that codes smallest
+// under options is kept, MatchTokens' own parse if none beats it. Several
+// times slower than MatchTokens, and its memory grows with the data.
+std::vector<Token> CheapestTokens(const Bytes& data, const EncodeOptions& options = {});
 // MatchTokens then EncodeTokens.
 Bytes Compress(const Bytes& data, const EncodeOptions& options = {});
 

@@ -2,7 +2,6 @@
 
 #include "EntryName.h"
 
-#include <algorithm>
 #include <stdexcept>
 
 namespace lzhenc {
@@ -21,18 +20,28 @@ void PutLe32(Bytes& out, uint32_t v)
 
 uint16_t ArchiveCrc16(const uint8_t* data, std::size_t n)
 {
-    static uint16_t table[256];
-    if (!table[1]) {
+    // table[k][b]: the CRC change of byte b followed by k zero bytes, so that
+    // four bytes are taken at a time.
+    static uint16_t table[4][256];
+    if (!table[0][1]) {
         for (unsigned i = 0; i < 256; i++) {
             unsigned r = i;
             for (int k = 0; k < 8; k++)
                 r = (r & 1) ? (r >> 1) ^ 0xA001 : r >> 1;
-            table[i] = static_cast<uint16_t>(r);
+            table[0][i] = static_cast<uint16_t>(r);
         }
+        for (int k = 1; k < 4; k++)
+            for (unsigned i = 0; i < 256; i++)
+                table[k][i] = static_cast<uint16_t>((table[k - 1][i] >> 8) ^ table[0][table[k - 1][i] & 0xFF]);
     }
     unsigned crc = 0;
-    for (std::size_t i = 0; i < n; i++)
-        crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+    std::size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const unsigned x = crc ^ data[i] ^ (unsigned(data[i + 1]) << 8);
+        crc = table[3][x & 0xFF] ^ table[2][x >> 8] ^ table[1][data[i + 2]] ^ table[0][data[i + 3]];
+    }
+    for (; i < n; i++)
+        crc = table[0][(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
     return static_cast<uint16_t>(crc);
 }
 
@@ -60,30 +69,14 @@ EntryBytes PackEntry(const std::string& name, const Bytes& data, uint16_t dosTim
     EntryBytes entry;
     Bytes packed;
     if (!data.empty()) {
-        // Lazy evaluation wins on most data but not on all, and smaller
-        // blocks follow changing data with fitter codes at the cost of more
-        // code tables: every combination is coded and the smallest is kept.
-        EncodeOptions best = options;
-        std::vector<Token> bestTokens;
-        std::size_t bestBits = 0;
-        for (bool lazy : {true, false}) {
-            EncodeOptions trial = options;
-            trial.lazy = lazy;
-            std::vector<Token> tokens = MatchTokens(data, trial);
-            for (uint32_t blockSymbols : {65535u, 16384u, 4096u}) {
-                trial.blockSymbols = std::min(blockSymbols, options.blockSymbols);
-                std::size_t bits = EncodedBits(tokens, trial);
-                if (bestTokens.empty() || bits < bestBits) {
-                    best = trial;
-                    bestBits = bits;
-                    bestTokens = tokens;
-                }
-                if (tokens.size() <= blockSymbols / 4)
-                    break;  // the smaller blocks would be the same
-            }
-        }
-        best.avoidByteEnd = true;
-        packed = EncodeTokens(bestTokens, best);
+        EncodeOptions fitted = options;
+        fitted.fitBlocks = true;
+        fitted.avoidByteEnd = true;
+        // The cheapest parse takes about ten times as long as the lazy one:
+        // worth it on the small files that most resources are.
+        const std::vector<Token> tokens =
+            data.size() <= CheapestParseLimit ? CheapestTokens(data, fitted) : MatchTokens(data, fitted);
+        packed = EncodeTokens(tokens, fitted);
     }
     entry.stored = data.empty() || packed.size() >= data.size();
     const Bytes& body = entry.stored ? data : packed;

@@ -27,6 +27,10 @@ struct EntryBytes {
     bool stored = false; // "-lh0-"
 };
 
+// Data up to this size is packed with CheapestTokens, larger data with
+// MatchTokens; the blocks are fitted either way.
+const std::size_t CheapestParseLimit = 64 * 1024;
+
 // One entry; the name must pass EntryNameProblem and the data fit in 32 bits.
 EntryBytes PackEntry(const std::string& name, const Bytes& data, uint16_t dosTime, uint16_t dosDate,
                       const EncodeOptions& options = {});

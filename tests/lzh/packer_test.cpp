@@ -72,20 +72,27 @@ TEST(PackerRoundTrip, RandomDataOfManySizes)
         for (uint32_t seed = 1; seed <= 3; seed++) {
             const Bytes data = seed == 1 ? RandomBytes(n, seed) : seed == 2 ? TextBytes(n, seed) : ShapedBytes(n, seed);
             SCOPED_TRACE("size " + std::to_string(n) + " kind " + std::to_string(seed));
-            const std::vector<Token> tokens = MatchTokens(data);
-            for (const Token& t : tokens)
-                if (t.length) {
-                    ASSERT_GE(t.length, MinMatch);
-                    ASSERT_LE(t.length, MaxMatch);
-                    ASSERT_LE(t.distance, Lh5Window);
-                }
-            ASSERT_EQ(ExpandTokens(tokens), data);
-            if (n == 0)
-                continue;
-            const Bytes stream = EncodeTokens(tokens);
-            ASSERT_EQ((EncodedBits(tokens) + 7) / 8, stream.size());  // what the packer compares
-            Bytes archive = BuildArchive({PackedEntry("R.BIN", "-lh5-", stream, data)});
-            ASSERT_EQ(Unpack(archive, "R.BIN"), data);
+            const std::vector<Token> lazy = MatchTokens(data);
+            for (bool cheapest : {false, true}) {
+                if (cheapest && n > 2 * lzhenc::CheapestParseLimit)
+                    continue;  // beyond what the packer gives it, and slow
+                SCOPED_TRACE(cheapest ? "cheapest" : "lazy");
+                const std::vector<Token> tokens = cheapest ? CheapestTokens(data) : lazy;
+                for (const Token& t : tokens)
+                    if (t.length) {
+                        ASSERT_GE(t.length, MinMatch);
+                        ASSERT_LE(t.length, MaxMatch);
+                        ASSERT_LE(t.distance, Lh5Window);
+                    }
+                ASSERT_EQ(ExpandTokens(tokens), data);
+                if (n == 0)
+                    continue;
+                const Bytes stream = EncodeTokens(tokens);
+                ASSERT_EQ((EncodedBits(tokens) + 7) / 8, stream.size());  // what the packer compares
+                ASSERT_LE(stream.size(), EncodeTokens(lazy).size());
+                Bytes archive = BuildArchive({PackedEntry("R.BIN", "-lh5-", stream, data)});
+                ASSERT_EQ(Unpack(archive, "R.BIN"), data);
+            }
         }
     }
 }
@@ -117,6 +124,43 @@ TEST(PackerRoundTrip, LongRepeatsAndTheWindowsLimit)
     past.insert(past.end(), past.begin(), past.begin() + 300);
     for (const Token& t : MatchTokens(past))
         EXPECT_TRUE(t.length == 0 || t.distance <= Lh5Window);
+    for (const Token& t : CheapestTokens(past))
+        EXPECT_TRUE(t.length == 0 || t.distance <= Lh5Window);
+}
+
+TEST(PackerParse, CheapestBeatsLazyAndGreedy)
+{
+    // Counting lines, where putting a match off for a longer one costs a
+    // literal each time; a map of rows that differ in one place; text. With
+    // -lh4-'s window too: the cheapest parse never reaches past it.
+    Bytes counting, map;
+    for (int i = 1; i <= 3000; i++) {
+        const std::string line = std::to_string(i) + "\r\n";
+        counting.insert(counting.end(), line.begin(), line.end());
+    }
+    for (int row = 0; row < 40; row++) {
+        std::string line(38, '.');
+        line[(row * 7) % 38] = '#';
+        line += "\r\n";
+        map.insert(map.end(), line.begin(), line.end());
+    }
+    for (const Bytes& data : {counting, map, TextBytes(30000, 4)}) {
+        for (unsigned window : {Lh5Window, Lh4Window}) {
+            SCOPED_TRACE("size " + std::to_string(data.size()) + " window " + std::to_string(window));
+            EncodeOptions options;
+            options.window = window;
+            options.fitBlocks = true;
+            const std::vector<Token> cheapest = CheapestTokens(data, options);
+            ASSERT_EQ(ExpandTokens(cheapest), data);
+            for (const Token& t : cheapest)
+                ASSERT_TRUE(t.length == 0 || t.distance <= window);
+            const std::size_t bits = EncodedBits(cheapest, options);
+            EXPECT_LT(bits, EncodedBits(MatchTokens(data, options), options));
+            EncodeOptions greedy = options;
+            greedy.lazy = false;
+            EXPECT_LT(bits, EncodedBits(MatchTokens(data, greedy), options));
+        }
+    }
 }
 
 TEST(PackerArchive, EntriesExtractWithStampsAndMethods)
@@ -174,4 +218,57 @@ TEST(PackerArchive, NamesTheReaderRefuses)
     RecordingArchive reader;
     EXPECT_EQ(reader.ScanTotalSize(box.PutArchive(archive).c_str()), 1u);
     EXPECT_TRUE(reader.diagnostics.empty());
+}
+
+TEST(PackerStream, FittedBlocksAndStreamsThatEndOffTheByte)
+{
+    // Data whose statistics change (text, random bytes, copies and runs) in
+    // many sizes. Fitted blocks are costed exactly as they are written, cut
+    // where the data changes, and with avoidByteEnd the stream never ends on a
+    // byte boundary, also where the plain stream would.
+    uint32_t s = 7;
+    int reshaped = 0;
+    for (int k = 0; k < 48; k++) {
+        const std::size_t n = 1 + Next(s) % (k < 40 ? 20000 : 200000);
+        Bytes data = TextBytes(n / 3, k);
+        const Bytes noise = RandomBytes(n / 3, k), shaped = ShapedBytes(n - 2 * (n / 3), k);
+        data.insert(data.end(), noise.begin(), noise.end());
+        data.insert(data.end(), shaped.begin(), shaped.end());
+        SCOPED_TRACE("size " + std::to_string(n));
+
+        EncodeOptions fitted;
+        fitted.fitBlocks = true;
+        const std::vector<Token> tokens = MatchTokens(data, fitted);
+        const std::size_t plain = EncodedBits(tokens, fitted);
+        std::size_t bits = 0;
+        EXPECT_EQ(EncodeTokens(tokens, fitted, &bits).size(), (plain + 7) / 8);
+        ASSERT_EQ(bits, plain);
+        if (tokens.size() <= 65535) {
+            EncodeOptions oneBlock;  // fitting starts from the whole
+            EXPECT_LE(plain, EncodedBits(tokens, oneBlock));
+        }
+
+        fitted.avoidByteEnd = true;
+        const Bytes stream = EncodeTokens(tokens, fitted, &bits);
+        ASSERT_NE(bits % 8, 0u);
+        ASSERT_EQ(stream.size(), (bits + 7) / 8);
+        if (plain % 8 != 0) {
+            ASSERT_EQ(bits, plain);
+        } else {
+            ++reshaped;
+            EXPECT_LT(bits, plain + 1024);
+        }
+        ASSERT_EQ(Unpack(BuildArchive({PackedEntry("F.BIN", "-lh5-", stream, data)}), "F.BIN"), data);
+    }
+    EXPECT_GE(reshaped, 3);
+
+    // Text, then random bytes, then text: three blocks beat one by far.
+    Bytes mixed = TextBytes(60000, 1);
+    const Bytes noise = RandomBytes(30000, 2);
+    mixed.insert(mixed.end(), noise.begin(), noise.end());
+    mixed.insert(mixed.end(), mixed.begin(), mixed.begin() + 60000);
+    EncodeOptions fitted;
+    fitted.fitBlocks = true;
+    const std::vector<Token> tokens = MatchTokens(mixed, fitted);
+    EXPECT_LT(EncodedBits(tokens, fitted) + 8 * 1000, EncodedBits(tokens));
 }

@@ -15,8 +15,9 @@
 #              the mastering tools
 # The time is the robot's (it starts the installer and looks every 2 ms for
 # its window), headless, in one Windows 95 prefix with the test bed's sound
-# card. The size file that a run without one writes is deleted after it, so
-# every start is a first start from that disc. Prints the medians and the
+# card. The discs are read-only bind mounts where those may be made (as
+# root), as a CD is; elsewhere the size file that a start without one writes
+# is deleted after it. Either way every start is a first start from that disc. Prints the medians and the
 # ratio with / without for each disc, and what reading the archive would cost
 # on a real drive (the files here come from the page cache).
 set -euo pipefail
@@ -33,6 +34,8 @@ bench_build disc
 bench_data
 data=$bench_dir/data
 
+# A run that was killed may have left its mounts behind.
+findmnt -rn -o TARGET | grep -F "$work/" | xargs -r -n1 umount 2>/dev/null || true
 rm -rf "$work"
 mkdir -p "$work"
 echo "== making the discs in $work"
@@ -51,8 +54,25 @@ for disc in "$sample" "$game"; do
     rm "$disc-without/Longitud.dat"
 done
 
+mounts=()
+for disc in "$sample" "$sample-without" "$game" "$game-without"; do
+    if mount --bind "$disc" "$disc" 2>/dev/null; then
+        mounts+=("$disc")
+        mount -o remount,bind,ro "$disc" 2>/dev/null || true
+    fi
+done
 prefix=$work/prefix
-trap 'WINEPREFIX=$prefix wineserver -k 2>/dev/null || true' EXIT
+cleanup() {
+    WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+    for disc in "${mounts[@]}"; do
+        umount "$disc" 2>/dev/null || true
+    done
+}
+trap cleanup EXIT
+if touch "$game-without/.writable" 2>/dev/null; then
+    rm -f "$game-without/.writable"
+    echo "(no read-only mounts here: the size file a start writes is deleted after it)"
+fi
 echo "== making the prefix"
 bench_prefix "$prefix"
 export WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
@@ -66,7 +86,7 @@ SCRIPT
 start() {
     local transcript
     transcript=$(bench_robot "$prefix" "$1" "$work/start.txt") || exit 1
-    rm -f "$1-without/Longitud.dat" "${1%-without}-without/Longitud.dat"
+    rm -f "${1%-without}-without/Longitud.dat" 2>/dev/null || true
     awk 'function stamp() { match($0, /[0-9]+\.[0-9]+/); return substr($0, RSTART, RLENGTH) }
          / started / && t0 == "" { t0 = stamp() }
          /appeared: dialog "Demo Morvadin Brumaria"/ && t1 == "" { t1 = stamp() }

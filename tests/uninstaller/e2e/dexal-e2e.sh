@@ -90,17 +90,14 @@ link_target() {
 # ---- installations ------------------------------------------------------------
 
 # A copy of the CD as D: whose list leaves out the large music piece and
-# installs every program that an item names (copies of the game where the
-# sample CD has none yet).
+# installs every program that an item names, with the library the audio
+# setup program needs.
 light_cd() {
-    local cd=$work/cd name
+    local cd=$work/cd
     copy_cd "$cd"
     rm -f "$cd/Longitud.dat"
-    printf 'D DATOS\r\nF Brumaria.EXE\r\nF BRUMARIA.ICO\r\nF Readme.txt\r\nF DATOS\\CONFIG.INI\r\nF AUDSETUP.EXE\r\nF ESCRANO.EXE\r\n' \
+    printf 'D DATOS\r\nF Brumaria.EXE\r\nF BRUMARIA.ICO\r\nF Readme.txt\r\nF DATOS\\CONFIG.INI\r\nF AUDSETUP.EXE\r\nF PARDEV.dll\r\nF ESCRANO.EXE\r\n' \
         >"$cd/INST_100.NFO"
-    for name in AUDSETUP.EXE ESCRANO.EXE; do
-        [ -f "$cd/$name" ] || cp "$cd/Brumaria.EXE" "$cd/$name"
-    done
     map_drive d "$cd"
 }
 
@@ -252,7 +249,7 @@ scenario_foreign_directory() {
     expect_reg "$marker_key" DirectorioPropio 0x0
     uninstall uninstall_fails.txt
     expect_entries "$juegos" AUDSETUP.EXE BRUMARIA.ICO Brumaria.EXE DATOS ESCRANO.EXE GRAFICOS LEEME.TXT NOTAS.TXT \
-        'Otro juego' Readme.txt SONIDO qrbset.cfg
+        'Otro juego' PARDEV.dll Readme.txt SONIDO qrbset.cfg
     expect_text "$juegos/Otro juego/OTRO.EXE" 'otro'
     expect_unregistered
     expect_self_deletion

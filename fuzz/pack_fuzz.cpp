@@ -12,7 +12,7 @@
 //           bits 6-7  tokens per block: 65535, 1, 1024 or 4097
 //   byte 1, bits 0-1  how the data grows from the seed: as it is, repeated to
 //                     a size, every byte run out, or one period of the seed
-//                     and noise repeated three times
+//                     and noise twice
 //           bits 2-4  that size, run length or period (tables below): sizes
 //                     about the window and the cheapest parse's limit, runs
 //                     about the longest match, periods about the window
@@ -70,8 +70,9 @@ struct Setup {
 };
 
 // Expanded data is cut at this size: a few blocks' worth, past the cheapest
-// parse's limit.
-const std::size_t MaxData = 256 * 1024;
+// parse's limit; with blocks of one token, where every token costs a header
+// to cost and to write, at SmallBlocksData.
+const std::size_t MaxData = 256 * 1024, SmallBlocksData = 4096;
 
 // xorshift32: the noise between the seed's periods.
 uint32_t Next(uint32_t& state)
@@ -102,7 +103,7 @@ Bytes Expand(const uint8_t* seed, std::size_t n, unsigned how, unsigned index, u
     } else {
         const std::size_t period = periods[index];
         uint32_t state = 0x9E3779B9u ^ static_cast<uint32_t>(n);
-        data.resize(3 * period);
+        data.resize(2 * period);
         for (std::size_t i = n; i < period; i++)
             data[i] = static_cast<uint8_t>(Next(state));
         for (std::size_t i = period; i < data.size(); i++)
@@ -304,7 +305,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size)
     if (size < 2)
         return 0;
     const Setup setup = SetupOf(input[0], input[1]);
-    const Bytes data = Expand(input + 2, size - 2, input[1] & 3, (input[1] >> 2) & 7, setup.options.window);
+    Bytes data = Expand(input + 2, size - 2, input[1] & 3, (input[1] >> 2) & 7, setup.options.window);
+    if (setup.options.blockSymbols == 1 && data.size() > SmallBlocksData)
+        data.resize(SmallBlocksData);
     try {
         if (setup.parse == Packer)
             CheckPackedEntry(setup, data);

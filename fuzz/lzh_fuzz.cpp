@@ -9,100 +9,27 @@
 // reading a bit (a block count of 0 and one-symbol codes), so a run over one
 // archive is cut short after ChunkLimit chunks.
 //
-// Layout, made once per process under the temporary directory:
-//   lzhfuzz-<n>/in.lzh   the input
-//   lzhfuzz-<n>/x/       the current directory while extracting
-// After each input the private directory must hold exactly those two names,
-// and the current directory must still be x: an entry that landed anywhere
-// else, or a change of directory, aborts the run.
+// Every input is unpacked in a Sandbox (sandbox.h), which checks after each
+// input that nothing landed outside its extraction directory.
 #include "LzhArchive.h"
+#include "sandbox.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <initializer_list>
-#include <random>
-#include <set>
 #include <string>
-#include <system_error>
-
-namespace fs = std::filesystem;
 
 namespace {
 
-[[noreturn]] void Fail(const std::string& what)
+fuzz::Sandbox& TheSandbox()
 {
-    std::fprintf(stderr, "lzh_fuzz: %s\n", what.c_str());
-    std::abort();
+    static fuzz::Sandbox sandbox("lzh_fuzz");
+    return sandbox;
 }
 
-class Sandbox {
-public:
-    Sandbox()
-    {
-        std::random_device seed;
-        std::mt19937 pick(seed());
-        const fs::path tmp = fs::temp_directory_path();
-        for (int attempt = 0; attempt < 100 && base_.empty(); attempt++) {
-            fs::path candidate = tmp / ("lzhfuzz-" + std::to_string(pick()));
-            std::error_code ec;
-            if (fs::create_directory(candidate, ec))
-                base_ = candidate;
-        }
-        if (base_.empty())
-            Fail("cannot create a private directory under " + tmp.string());
-        archive_ = base_ / "in.lzh";
-        work_ = base_ / "x";
-        fs::create_directory(work_);
-        fs::current_path(work_);
-        work_ = fs::current_path();  // as the system spells it, for the check
-    }
-
-    ~Sandbox()
-    {
-        std::error_code ec;
-        fs::current_path(base_.parent_path(), ec);
-        fs::remove_all(base_, ec);
-    }
-
-    void WriteArchive(const uint8_t* data, std::size_t size)
-    {
-        std::ofstream out(archive_, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-        if (!out)
-            Fail("cannot write " + archive_.string());
-    }
-
-    // remove_all removes symbolic links themselves, never what they point to.
-    void CheckAndClean()
-    {
-        std::error_code ec;
-        if (fs::current_path(ec) != work_)
-            Fail("the current directory moved away from " + work_.string());
-        std::set<std::string> names;
-        for (const fs::directory_entry& e : fs::directory_iterator(base_))
-            names.insert(e.path().filename().string());
-        if (names != std::set<std::string>{ "in.lzh", "x" })
-            Fail("something was created beside the extraction directory in " + base_.string());
-        for (const fs::directory_entry& e : fs::directory_iterator(work_)) {
-            fs::remove_all(e.path(), ec);
-            if (ec)
-                Fail("cannot remove " + e.path().string() + ": " + ec.message());
-        }
-    }
-
-    std::string ArchivePath() const { return archive_.string(); }
-
-private:
-    fs::path base_;
-    fs::path archive_;
-    fs::path work_;
-};
-
-// Diagnostics are formatted (that path takes entry names) and dropped.
-void Discard(void*, const char*) {}
+[[noreturn]] void Fail(const std::string& what)
+{
+    TheSandbox().Fail(what);
+}
 
 // 2 MiB of unpacked data per archive operation, in 8 KiB chunks.
 const int ChunkLimit = 256;
@@ -110,7 +37,7 @@ struct EnoughChunks {};
 
 class GuardedArchive : public LzhArchive {
 public:
-    GuardedArchive() { SetDiagnosticSink(&Discard, nullptr); }
+    GuardedArchive() { SetDiagnosticSink(&fuzz::Discard, nullptr); }
 
     void OnProgress(const char*, uint32_t, uint32_t) override
     {
@@ -143,7 +70,7 @@ private:
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static Sandbox sandbox;
+    fuzz::Sandbox& sandbox = TheSandbox();
     sandbox.WriteArchive(data, size);
     const std::string archivePath = sandbox.ArchivePath();
     const char* path = archivePath.c_str();

@@ -430,6 +430,10 @@ const std::size_t FittingUnit = 1024;
 struct Layout {
     std::vector<std::size_t> ends;
     std::vector<std::size_t> bits;
+    // A block sent with these codes rather than those of its counts (set by
+    // AvoidByteEnd), or none.
+    std::size_t recoded = SIZE_MAX;
+    BlockCodes recodedCodes;
 
     void Add(std::size_t end, std::size_t blockBits)
     {
@@ -511,13 +515,14 @@ Layout BlockLayout(const std::vector<Token>& tokens, const EncodeOptions& option
     return layout;
 }
 
-void PutBlocks(BitWriter& out, const std::vector<Token>& tokens, const std::vector<std::size_t>& ends)
+void PutBlocks(BitWriter& out, const std::vector<Token>& tokens, const Layout& layout)
 {
     std::size_t at = 0;
-    for (std::size_t end : ends) {
+    for (std::size_t b = 0; b < layout.ends.size(); b++) {
+        const std::size_t end = layout.ends[b];
         Frequencies f;
         f.Add(tokens, at, end);
-        const BlockCodes codes = CodesOf(f, end - at);
+        const BlockCodes codes = b == layout.recoded ? layout.recodedCodes : CodesOf(f, end - at);
         WriteBlockHeader(out, codes);
         const std::vector<uint32_t> charCodes = codes.c.Codes(), positionCodes = codes.p.Codes();
         const bool sendChar = codes.c.single < 0, sendPosition = codes.p.single < 0;
@@ -543,12 +548,44 @@ bool EndsOnByte(const Layout& layout)
     return layout.TotalBits() % 8 == 0;
 }
 
+std::size_t HeaderBits(const BlockCodes& codes)
+{
+    BitCounter out;
+    WriteBlockHeader(out, codes);
+    return out.bits;
+}
+
+// The same codes in a longer block header: a zero length after the position
+// code's last (3 bits; no more lengths than the window has positions), or,
+// where the character code is a single symbol and the code-length code goes
+// unread, that code as two 1-bit lengths rather than in its single-symbol
+// form (1 bit), or zero lengths after the code-length code's last (3 bits,
+// but none for those the 2-bit count of zeros after its third length takes).
+// Unchanged when none of these applies.
+BlockCodes Lengthened(BlockCodes codes, std::size_t positions)
+{
+    if (codes.p.single < 0 && codes.p.lengths.size() < positions) {
+        codes.p.lengths.push_back(0);
+    } else if (codes.c.single >= 0) {
+        codes.t = Code();
+        codes.t.lengths = {1, 1};
+    } else if (codes.t.single < 0) {
+        const std::size_t before = HeaderBits(codes);
+        while (codes.t.lengths.size() < static_cast<std::size_t>(NT) && HeaderBits(codes) == before)
+            codes.t.lengths.push_back(0);
+    }
+    return codes;
+}
+
 // Makes an equivalent stream that does not end on a byte boundary, as short
 // as can be: one of the last matches a byte shorter and that byte as a
 // literal, or the last tokens cut off into a block of their own. Only the
-// block that changes is costed again. Left as it is when nothing helps.
-void AvoidByteEnd(std::vector<Token>& tokens, Layout& layout, std::size_t mostPerBlock)
+// block that changes is costed again. Where neither helps (blocks of a token
+// or two, the shortest streams) a block's header is sent longer, its codes
+// unchanged. Left as it is when nothing helps.
+void AvoidByteEnd(std::vector<Token>& tokens, Layout& layout, const EncodeOptions& options)
 {
+    const std::size_t mostPerBlock = options.blockSymbols;
     const std::size_t total = layout.TotalBits();
     std::size_t bestBytes = 0, shorten = tokens.size(), cut = 0;
     auto consider = [&](std::size_t bits, std::size_t shortenAt, std::size_t cutAt) {
@@ -600,6 +637,20 @@ void AvoidByteEnd(std::vector<Token>& tokens, Layout& layout, std::size_t mostPe
         layout.ends.insert(layout.ends.begin() + static_cast<std::ptrdiff_t>(b), cut);
         layout.bits.insert(layout.bits.begin() + static_cast<std::ptrdiff_t>(b), RangeBits(tokens, layout.Start(b), cut));
         layout.bits[b + 1] = RangeBits(tokens, cut, layout.ends[b + 1]);
+    } else {
+        for (std::size_t b = layout.ends.size(); b-- > 0;) {
+            Frequencies f;
+            f.Add(tokens, layout.Start(b), layout.ends[b]);
+            const BlockCodes codes = CodesOf(f, layout.ends[b] - layout.Start(b));
+            const BlockCodes longer = Lengthened(codes, static_cast<std::size_t>(PositionSlot(options.window)) + 1);
+            const std::size_t extra = HeaderBits(longer) - HeaderBits(codes);
+            if (extra % 8 != 0) {
+                layout.recoded = b;
+                layout.recodedCodes = longer;
+                layout.bits[b] += extra;
+                return;
+            }
+        }
     }
 }
 
@@ -661,10 +712,10 @@ Bytes EncodeTokens(const std::vector<Token>& tokens, const EncodeOptions& option
     BitWriter out;
     if (options.avoidByteEnd && EndsOnByte(layout)) {
         std::vector<Token> changed = tokens;
-        AvoidByteEnd(changed, layout, options.blockSymbols);
-        PutBlocks(out, changed, layout.ends);
+        AvoidByteEnd(changed, layout, options);
+        PutBlocks(out, changed, layout);
     } else {
-        PutBlocks(out, tokens, layout.ends);
+        PutBlocks(out, tokens, layout);
     }
     if (bitCount)
         *bitCount = out.BitCount();

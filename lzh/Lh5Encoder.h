@@ -121,7 +121,9 @@ struct EncodeOptions {
     // Never let the stream end on a byte boundary: some decoders read ahead
     // of the last code and drop what they decoded when the data ends there,
     // while others refuse spare bytes after the stream. When the last code
-    // would end a byte, the final tokens go into a block of their own.
+    // would end a byte, one of the last matches is made a byte shorter, the
+    // final tokens go into a block of their own, or a block's header is sent
+    // a few bits longer.
     bool avoidByteEnd = false;
 };
 

@@ -197,7 +197,8 @@ std::vector<Token> MatchTokens(const Bytes& data, const EncodeOptions& options)
 {
     if (options.window == 0 || options.window > Lh5Window)
         throw std::invalid_argument("window outside 1..8192");
-    if (static_cast<uint64_t>(data.size()) > 0xFFFFFFFFu)
+    const uint64_t size = data.size();  // 32 bits wide in the 32-bit build
+    if (size > 0xFFFFFFFFu)
         throw std::invalid_argument("data larger than 4 GB");
     Matcher matcher(data, options);
     std::vector<Token> tokens;

@@ -68,6 +68,7 @@ EntryBytes PackEntry(const std::string& name, const Bytes& data, uint16_t dosTim
 
     EntryBytes entry;
     Bytes packed;
+    std::size_t bits = 0;
     if (!data.empty()) {
         EncodeOptions fitted = options;
         fitted.fitBlocks = true;
@@ -76,9 +77,11 @@ EntryBytes PackEntry(const std::string& name, const Bytes& data, uint16_t dosTim
         // worth it on the small files that most resources are.
         const std::vector<Token> tokens =
             data.size() <= CheapestParseLimit ? CheapestTokens(data, fitted) : MatchTokens(data, fitted);
-        packed = EncodeTokens(tokens, fitted);
+        packed = EncodeTokens(tokens, fitted, &bits);
     }
-    entry.stored = data.empty() || packed.size() >= data.size();
+    // A stream that could not be kept off a byte boundary (blocks too even
+    // to reshape) is stored instead: every reader takes a stored entry.
+    entry.stored = data.empty() || packed.size() >= data.size() || bits % 8 == 0;
     const Bytes& body = entry.stored ? data : packed;
 
     Bytes header;

@@ -157,33 +157,17 @@ install "$headless" "$list" >/dev/null
 install "$headless" "$archive" >/dev/null
 install "$headless" "$empty" >/dev/null
 
-declare -A times
-variants=(full list archive empty display cp lhasa)
-echo "== timing $runs runs of each, in turn (milliseconds)"
-printf '  %-4s' run
-printf ' %8s' "${variants[@]}"
-echo
-for ((i = 1; i <= runs; i++)); do
-    printf '  %-4d' "$i"
-    for v in "${variants[@]}"; do
-        case $v in
-        full) ms=$(install "$headless" "$full") ;;
-        list) ms=$(install "$headless" "$list") ;;
-        archive) ms=$(install "$headless" "$archive") ;;
-        empty) ms=$(install "$headless" "$empty") ;;
-        display) ms=$(install "$display" "$full") ;;
-        *) ms=$(peer "$v") ;;
-        esac
-        times[$v]+="$ms "
-        printf ' %8s' "$ms"
-    done
-    echo
-done
-
-declare -A med
-for v in "${variants[@]}"; do
-    med[$v]=$(echo "${times[$v]}" | median)
-done
+measure() {
+    case $1 in
+    full) install "$headless" "$full" ;;
+    list) install "$headless" "$list" ;;
+    archive) install "$headless" "$archive" ;;
+    empty) install "$headless" "$empty" ;;
+    display) install "$display" "$full" ;;
+    *) peer "$1" ;;
+    esac
+}
+bench_rounds "$runs" 8 measure full list archive empty display cp lhasa
 peers=$(awk -v a="${med[cp]}" -v b="${med[lhasa]}" 'BEGIN { print a + b }')
 rate() { awk -v b="$1" -v ms="$2" 'BEGIN { printf "%.0f MB/s", (ms > 0 ? b / ms / 1000 : 0) }'; }
 minus() { awk -v a="$1" -v b="$2" 'BEGIN { print a - b }'; }

@@ -100,25 +100,8 @@ for disc in "$sample" "$sample-without" "$game" "$game-without"; do
 done
 [ ! -e "$game-without/Longitud.dat" ] || { echo "startup-bench: a size file was left behind" >&2; exit 1; }
 
-declare -A times
-variants=(sample sample-without game-like game-like-without)
-echo "== timing $runs starts of each, in turn (milliseconds)"
-printf '  %-4s' run
-printf ' %18s' "${variants[@]}"
-echo
-for ((i = 1; i <= runs; i++)); do
-    printf '  %-4d' "$i"
-    for v in "${variants[@]}"; do
-        ms=$(start "$work/$v")
-        times[$v]+="$ms "
-        printf ' %18s' "$ms"
-    done
-    echo
-done
-declare -A med
-for v in "${variants[@]}"; do
-    med[$v]=$(echo "${times[$v]}" | median)
-done
+start_of() { start "$work/$1"; }
+bench_rounds "$runs" 18 start_of sample sample-without game-like game-like-without
 
 cat <<EOF
 

@@ -11,6 +11,11 @@
 #   bench_robot PREFIX CD SCRIPT   runs D:\ZELMOT.EXE with the robot script
 #                           SCRIPT (a file on the host), D: mapped to CD;
 #                           prints the transcript, fails with it on stderr
+#   bench_rounds RUNS WIDTH MEASURE VARIANT...   RUNS rounds, each timing
+#                           every VARIANT in turn with `MEASURE VARIANT`
+#                           (which prints milliseconds); prints the table in
+#                           columns WIDTH wide as it goes and leaves the
+#                           medians in the array med
 
 win64=$root/build/win64
 bench_dir=$root/build/bench
@@ -53,17 +58,43 @@ bench_prefix() {
     cp "$win64/tools/uirobot/uirobot.exe" "$win64/tools/uirobot/uirobothook.dll" "$prefix/drive_c/"
 }
 
+# The transcript goes through a file: what the run leaves behind (on a
+# display, the desktop and explorer windows on the program group) would hold
+# a pipe open.
 bench_robot() {
-    local prefix=$1 cd=$2 script=$3 transcript
+    local prefix=$1 cd=$2 script=$3 transcript=$1/bench.transcript
     ln -sfn "$cd" "$prefix/dosdevices/d:"
     cp "$script" "$prefix/drive_c/bench.txt"
-    transcript=$(WINEPREFIX=$prefix wine 'C:\uirobot.exe' --poll 2 --cwd 'D:\' \
-        --script 'C:\bench.txt' -- 'D:\ZELMOT.EXE' </dev/null 2>&1) || {
+    WINEPREFIX=$prefix wine 'C:\uirobot.exe' --poll 2 --cwd 'D:\' \
+        --script 'C:\bench.txt' -- 'D:\ZELMOT.EXE' </dev/null >"$transcript" 2>&1 || {
         echo "bench: the installer from $cd failed:" >&2
-        echo "$transcript" | iconv -f CP1252 -t UTF-8 >&2
+        iconv -f CP1252 -t UTF-8 "$transcript" >&2
         exit 1
     }
-    echo "$transcript"
+    cat "$transcript"
+}
+
+bench_rounds() {
+    local runs=$1 width=$2 measure=$3 i v ms
+    shift 3
+    local -A times=()
+    declare -gA med=()
+    echo "== timing $runs runs of each, in turn (milliseconds)"
+    printf '  %-4s' run
+    printf " %${width}s" "$@"
+    echo
+    for ((i = 1; i <= runs; i++)); do
+        printf '  %-4d' "$i"
+        for v in "$@"; do
+            ms=$("$measure" "$v")
+            times[$v]+="$ms "
+            printf " %${width}s" "$ms"
+        done
+        echo
+    done
+    for v in "$@"; do
+        med[$v]=$(echo "${times[$v]}" | median)
+    done
 }
 
 # median: the median of the numbers on standard input (one per word).

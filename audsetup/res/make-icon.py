@@ -8,7 +8,7 @@ import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tools", "art"))
-from vga16 import BLACK, GREY, SILVER, TEAL, WHITE, YELLOW, ico  # noqa: E402
+from vga16 import BLACK, GREY, SILVER, TEAL, WHITE, YELLOW, write_icon  # noqa: E402
 
 
 def icon_image(size):
@@ -47,10 +47,7 @@ def icon_image(size):
 
 
 def main():
-    path = os.path.join(HERE, "Audsetup.ico")
-    with open(path, "wb") as f:
-        f.write(ico([icon_image(32), icon_image(16)]))
-    print("wrote", path)
+    write_icon(os.path.join(HERE, "Audsetup.ico"), icon_image)
 
 
 if __name__ == "__main__":

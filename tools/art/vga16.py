@@ -65,3 +65,11 @@ def ico(images, transparent=None):
         entries += struct.pack("<BBBBHHII", size, size, 16, 0, 1, 4, len(body), offset + len(bodies))
         bodies += body
     return header + entries + bodies
+
+
+def write_icon(path, draw, transparent=None):
+    """Writes the icon file at path with draw(size)'s 32 x 32 and 16 x 16
+    images, as a program's icon group 101 holds them."""
+    with open(path, "wb") as f:
+        f.write(ico([draw(32), draw(16)], transparent))
+    print("wrote", path)

@@ -7,7 +7,7 @@ import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tools", "art"))
-from vga16 import BLACK, GREY, NAVY, PURPLE, RED, ico  # noqa: E402
+from vga16 import BLACK, GREY, NAVY, PURPLE, RED, write_icon  # noqa: E402
 
 
 def icon_image(size):
@@ -29,10 +29,7 @@ def icon_image(size):
 
 
 def main():
-    path = os.path.join(HERE, "Dexal.ico")
-    with open(path, "wb") as f:
-        f.write(ico([icon_image(32), icon_image(16)]))
-    print("wrote", path)
+    write_icon(os.path.join(HERE, "Dexal.ico"), icon_image)
 
 
 if __name__ == "__main__":

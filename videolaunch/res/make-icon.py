@@ -8,7 +8,7 @@ import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tools", "art"))
-from vga16 import BLACK, CYAN, GREY, NAVY, SILVER, TEAL, WHITE, ico  # noqa: E402
+from vga16 import BLACK, CYAN, GREY, NAVY, SILVER, TEAL, WHITE, write_icon  # noqa: E402
 
 
 def icon_image(size):
@@ -52,10 +52,7 @@ def icon_image(size):
 
 
 def main():
-    path = os.path.join(HERE, "Escrano.ico")
-    with open(path, "wb") as f:
-        f.write(ico([icon_image(32), icon_image(16)], transparent=TEAL))
-    print("wrote", path)
+    write_icon(os.path.join(HERE, "Escrano.ico"), icon_image, transparent=TEAL)
 
 
 if __name__ == "__main__":

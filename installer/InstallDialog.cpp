@@ -124,13 +124,15 @@ BOOL InstallDialog::OnInitDialog()
 // reinstall. True when the installer is to end now.
 bool InstallDialog::FindEarlierInstallation()
 {
-    const std::string installed = registration::ReadMarker(&EarlierOwnedDir);
+    const registration::Marker marker = registration::ReadMarker();
+    const std::string& installed = marker.installed;
+    EarlierOwnedDir = marker.ownedDir;
     // Only a value that names a directory on a drive is an installation.
     int driveNumber;
     std::string dir;
     if (!location::ParseInstalledPath(installed, dir, driveNumber)) {
         InstalledPath.clear();
-        EarlierOwnedDir = false;
+        EarlierOwnedDir.clear();
         return false;
     }
     InstalledPath = installed;

@@ -105,8 +105,9 @@ private:
     static constexpr DWORD StepQuietMs = 10;
     std::string SourceDir;
     std::string InstalledPath;
-    // The earlier installation owned its directory; this one owns its own.
-    bool EarlierOwnedDir = false;
+    // The directory the earlier installation owned (empty: none), and
+    // whether this one owns its own.
+    std::string EarlierOwnedDir;
     bool OwnsInstallDir = false;
     int32_t DriveNumber = 2;
     int32_t FreeKb = 0;

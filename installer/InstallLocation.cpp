@@ -130,7 +130,7 @@ bool InstallDialog::ValidateAndCreateDirectory(std::string path, char letter)
     }
     if (!failed) {
         OwnsInstallDir = created.back() || CurrentDirectoryIsEmpty() ||
-                         (EarlierOwnedDir && paths::SameDirectory(InstalledPath, drive + ":\\" + path));
+                         paths::SameDirectory(EarlierOwnedDir, drive + ":\\" + path);
         return true;
     }
     for (std::size_t i = created.size(); i-- > 0;) {

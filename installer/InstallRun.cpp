@@ -5,6 +5,7 @@
 #include "Copy.h"
 #include "Files.h"
 #include "InstallDialog.h"
+#include "PathNames.h"
 #include "ProgmanDde.h"
 #include "ProgramItems.h"
 #include "Registration.h"
@@ -123,7 +124,12 @@ void InstallDialog::InstallUninstaller()
 void InstallDialog::RegisterInstallation()
 {
     InstalledPath = DestinationRoot();
-    registration::RegisterInstallation(files::WindowsDirectory(), InstalledPath, OwnsInstallDir);
+    // Recorded in its resolved form, so that the uninstaller can tell whether
+    // "Instalado" still names this directory.
+    std::string owned;
+    if (OwnsInstallDir && !paths::FullPath(InstalledPath, owned))
+        owned.clear();
+    registration::RegisterInstallation(files::WindowsDirectory(), InstalledPath, OwnsInstallDir ? owned : "");
 }
 
 // The group and its items. A Program Manager that is missing or does not

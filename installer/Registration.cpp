@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <initializer_list>
 
 namespace registration {
@@ -33,43 +34,55 @@ void WriteStrings(HKEY root, const char* keyName, std::initializer_list<Value> v
 
 }  // namespace
 
-std::string ReadMarker(bool* owned)
+namespace {
+
+enum class Read { Missing, Text, TooLong };
+
+// Reads a value as text into a buffer of MarkerBuffer bytes, whatever its
+// type. A text that needs the whole buffer and more for its terminating zero
+// is TooLong: cut short it would name another directory.
+Read ReadText(HKEY key, const char* name, std::string& text)
 {
-    char installed[256] = "";
-    DWORD ownedFlag = 0;
-    HKEY key;
-    if (RegCreateKeyA(HKEY_CURRENT_USER, MarkerKey, &key) == ERROR_SUCCESS) {
-        // The value's type is not looked at; whatever it holds is text here.
-        DWORD size = sizeof installed - 1;
-        if (RegQueryValueExA(key, MarkerValue, nullptr, nullptr, reinterpret_cast<BYTE*>(installed), &size) !=
-            ERROR_SUCCESS)
-            installed[0] = '\0';
-        installed[sizeof installed - 1] = '\0';
-        DWORD type = 0;
-        size = sizeof ownedFlag;
-        if (RegQueryValueExA(key, OwnedValue, nullptr, &type, reinterpret_cast<BYTE*>(&ownedFlag), &size) !=
-                ERROR_SUCCESS ||
-            type != REG_DWORD || size != sizeof ownedFlag)
-            ownedFlag = 0;
-        RegCloseKey(key);
-    }
-    if (owned)
-        *owned = ownedFlag == 1;
-    return installed;
+    char buffer[MarkerBuffer];
+    DWORD size = sizeof buffer;
+    const LONG status = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
+    if (status == ERROR_MORE_DATA)
+        return Read::TooLong;
+    if (status != ERROR_SUCCESS)
+        return Read::Missing;
+    const char* end = static_cast<const char*>(std::memchr(buffer, '\0', size));
+    if (!end && size == sizeof buffer)
+        return Read::TooLong;
+    text.assign(buffer, end ? end - buffer : size);
+    return Read::Text;
 }
 
-void RegisterInstallation(const std::string& windowsDir, const std::string& installedPath, bool owned)
+}  // namespace
+
+Marker ReadMarker()
+{
+    Marker marker;
+    HKEY key;
+    if (RegCreateKeyA(HKEY_CURRENT_USER, MarkerKey, &key) != ERROR_SUCCESS)
+        return marker;
+    marker.damaged = ReadText(key, MarkerValue, marker.installed) == Read::TooLong;
+    if (marker.damaged)
+        marker.installed.clear();
+    // Only a text names a directory; the older flag form owns nothing.
+    DWORD type = 0;
+    if (RegQueryValueExA(key, OwnedValue, nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS && type == REG_SZ &&
+        ReadText(key, OwnedValue, marker.ownedDir) != Read::Text)
+        marker.ownedDir.clear();
+    RegCloseKey(key);
+    return marker;
+}
+
+void RegisterInstallation(const std::string& windowsDir, const std::string& installedPath,
+                          const std::string& ownedDir)
 {
     WriteStrings(HKEY_LOCAL_MACHINE, UninstallKey,
                  {{"DisplayName", "Demo Morvadin Brumaria"}, {"UninstallString", windowsDir + "\\Dexal.EXE"}});
-    HKEY key;
-    if (RegCreateKeyA(HKEY_CURRENT_USER, MarkerKey, &key) != ERROR_SUCCESS)
-        return;
-    RegSetValueExA(key, MarkerValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(installedPath.c_str()),
-                   static_cast<DWORD>(installedPath.size() + 1));
-    const DWORD ownedFlag = owned ? 1 : 0;
-    RegSetValueExA(key, OwnedValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&ownedFlag), sizeof ownedFlag);
-    RegCloseKey(key);
+    WriteStrings(HKEY_CURRENT_USER, MarkerKey, {{MarkerValue, installedPath}, {OwnedValue, ownedDir}});
 }
 
 void DeleteKeys()

@@ -15,12 +15,14 @@ bool DeleteTree(TreeOps& ops, const std::string& dir)
     if (!Fits(pattern))
         return false;
     bool result = true;
-    const bool searched = ops.ForEachEntry(pattern, [&](const std::string& name, bool isDir) {
+    const bool searched = ops.ForEachEntry(pattern, [&](const TreeEntry& entry) {
         // ".", "..", and every other name that begins with a dot.
-        if (!name.empty() && name[0] == '.')
+        if (!entry.name.empty() && entry.name[0] == '.')
             return true;
-        const std::string path = dir + name;
-        if (isDir)
+        const std::string path = dir + entry.name;
+        if (entry.isLink)
+            result = Fits(path) && (entry.isDir ? ops.RemoveDir(path) : ops.RemoveFile(path));
+        else if (entry.isDir)
             result = Fits(path + "\\") && DeleteTree(ops, path + "\\");
         else
             result = Fits(path) && ops.RemoveFile(path);

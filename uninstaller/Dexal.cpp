@@ -25,16 +25,20 @@ std::string WithoutBackslash(std::string dir)
 
 class Win32TreeOps : public TreeOps {
 public:
-    bool ForEachEntry(const std::string& pattern,
-                      const std::function<bool(const std::string&, bool)>& visit) override
+    bool ForEachEntry(const std::string& pattern, const std::function<bool(const TreeEntry&)>& visit) override
     {
         WIN32_FIND_DATAA found;
         HANDLE search = FindFirstFileA(pattern.c_str(), &found);
         if (search == INVALID_HANDLE_VALUE)
             return false;
-        while (visit(found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) &&
-               FindNextFileA(search, &found)) {
-        }
+        TreeEntry entry;
+        do {
+            entry.name = found.cFileName;
+            entry.isDir = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+            // Windows 95 never sets it; NT junctions and symbolic links do, and
+            // so does Wine for a link on the host.
+            entry.isLink = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        } while (visit(entry) && FindNextFileA(search, &found));
         FindClose(search);
         return true;
     }
@@ -44,8 +48,15 @@ public:
 
 class Win32UninstallHost : public UninstallHost {
 public:
-    std::string InstalledDir() override { return registration::ReadMarker(&owned_); }
-    bool OwnsInstalledDir() override { return owned_; }
+    InstalledMarker ReadMarker() override
+    {
+        const registration::Marker read = registration::ReadMarker();
+        InstalledMarker marker;
+        marker.dir = read.installed;
+        marker.damaged = read.damaged;
+        marker.ownedDir = read.ownedDir;
+        return marker;
+    }
 
     bool Confirm() override
     {
@@ -55,6 +66,9 @@ public:
 
     Look LookInto(const std::string& dir) override
     {
+        const DWORD attributes = GetFileAttributesA(WithoutBackslash(dir).c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            return Link;
         WIN32_FIND_DATAA found;
         HANDLE search = FindFirstFileA((dir + "*.*").c_str(), &found);
         if (search != INVALID_HANDLE_VALUE) {
@@ -123,7 +137,6 @@ public:
     }
 
 private:
-    bool owned_ = false;
     std::unique_ptr<ProgmanDde> dde_;
 };
 

@@ -30,4 +30,13 @@ bool Refused(const std::vector<std::string>& dirForms, const std::vector<std::st
     return false;
 }
 
+bool Owned(const std::vector<std::string>& dirForms, const std::vector<std::string>& ownedForms)
+{
+    for (const std::string& form : dirForms)
+        for (const std::string& owned : ownedForms)
+            if (paths::SameDirectory(form, owned))
+                return true;
+    return false;
+}
+
 }  // namespace removal

@@ -15,4 +15,9 @@ namespace removal {
 // its long and by its short form).
 bool Refused(const std::vector<std::string>& dirForms, const std::vector<std::string>& protectedForms);
 
+// True when the directory is the one the installation recorded as its own:
+// some form of the one names, as Windows resolves it, the same directory as
+// some form of the other. Nothing is owned when no directory was recorded.
+bool Owned(const std::vector<std::string>& dirForms, const std::vector<std::string>& ownedForms);
+
 }  // namespace removal

@@ -6,20 +6,30 @@
 #include <string>
 #include <vector>
 
+// What the installer left in the registry about the installation.
+struct InstalledMarker {
+    // "Instalado": the installation directory, empty when there is none.
+    std::string dir;
+    // "Instalado" is there but does not fit its buffer: an installation whose
+    // directory is unknown.
+    bool damaged = false;
+    // The directory the installation owns, as the installer recorded it
+    // beside "Instalado"; empty when it owns none.
+    std::string ownedDir;
+};
+
 class UninstallHost {
 public:
     virtual ~UninstallHost() = default;
 
-    // "Instalado" (empty when there is none) and whether the installation
-    // owns that directory, as the installer recorded beside it.
-    virtual std::string InstalledDir() = 0;
-    virtual bool OwnsInstalledDir() = 0;
+    virtual InstalledMarker ReadMarker() = 0;
     // The question; true when the answer is yes.
     virtual bool Confirm() = 0;
 
-    enum Look { HasEntries, Missing, Unreadable };
+    enum Look { HasEntries, Missing, Unreadable, Link };
     // Searches dir + "*.*": Missing only for "file not found" and "path not
-    // found"; a drive not ready or access denied is Unreadable.
+    // found"; a drive not ready or access denied is Unreadable. A directory
+    // that is itself a link (a reparse point) is Link and never searched.
     virtual Look LookInto(const std::string& dir) = 0;
     virtual bool DeleteTree(const std::string& dir) = 0;
     // The forms by which a directory may be named (as given, and its short
@@ -38,4 +48,4 @@ public:
 bool RunUninstall(UninstallHost& host);
 
 // The directory deletion alone: true when the directory is gone.
-bool RemoveInstalledDir(UninstallHost& host, const std::string& dir);
+bool RemoveInstalledDir(UninstallHost& host, const InstalledMarker& marker);

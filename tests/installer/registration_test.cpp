@@ -45,9 +45,18 @@ protected:
     }
 };
 
+void SetOwned(DWORD type, const std::string& bytes)
+{
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, registration::MarkerKey, &key));
+    RegSetValueExA(key, registration::OwnedValue, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                   static_cast<DWORD>(bytes.size()));
+    RegCloseKey(key);
+}
+
 TEST_F(RegistrationTest, ValuesWithTheirTypesAndSizes)
 {
-    registration::RegisterInstallation("C:\\WINDOWS", "D:\\Juegos\\DemoMB\\", true);
+    registration::RegisterInstallation("C:\\WINDOWS", "D:\\Juegos\\DemoMB\\", "D:\\JUEGOS\\DEMOMB");
     Value value;
     ASSERT_TRUE(Query(HKEY_LOCAL_MACHINE, registration::UninstallKey, "DisplayName", value));
     EXPECT_EQ(DWORD(REG_SZ), value.type);
@@ -59,15 +68,18 @@ TEST_F(RegistrationTest, ValuesWithTheirTypesAndSizes)
     EXPECT_EQ(DWORD(REG_SZ), value.type);
     EXPECT_EQ(std::string("D:\\Juegos\\DemoMB\\\0", 18), value.data);
     ASSERT_TRUE(Query(HKEY_CURRENT_USER, registration::MarkerKey, "DirectorioPropio", value));
-    EXPECT_EQ(DWORD(REG_DWORD), value.type);
-    EXPECT_EQ(std::string("\1\0\0\0", 4), value.data);
-    bool owned = false;
-    EXPECT_EQ("D:\\Juegos\\DemoMB\\", registration::ReadMarker(&owned));
-    EXPECT_TRUE(owned);
+    EXPECT_EQ(DWORD(REG_SZ), value.type);
+    EXPECT_EQ(std::string("D:\\JUEGOS\\DEMOMB\0", 17), value.data);
+    registration::Marker marker = registration::ReadMarker();
+    EXPECT_EQ("D:\\Juegos\\DemoMB\\", marker.installed);
+    EXPECT_FALSE(marker.damaged);
+    EXPECT_EQ("D:\\JUEGOS\\DEMOMB", marker.ownedDir);
 
-    registration::RegisterInstallation("C:\\WINDOWS", "D:\\Juegos\\", false);
-    EXPECT_EQ("D:\\Juegos\\", registration::ReadMarker(&owned));
-    EXPECT_FALSE(owned);
+    // An installation that owns no directory overwrites the one recorded.
+    registration::RegisterInstallation("C:\\WINDOWS", "D:\\Juegos\\", "");
+    marker = registration::ReadMarker();
+    EXPECT_EQ("D:\\Juegos\\", marker.installed);
+    EXPECT_EQ("", marker.ownedDir);
 
     registration::DeleteKeys();
     HKEY key;
@@ -75,52 +87,65 @@ TEST_F(RegistrationTest, ValuesWithTheirTypesAndSizes)
     EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, registration::MarkerKey, 0, KEY_READ, &key));
 }
 
-// Only a REG_DWORD of 1 says the installation owns its directory: an
-// installation registered without it, or with anything else, does not.
+// Only a text names the owned directory. The flag of earlier installations
+// (REG_DWORD 1) is tied to no directory and owns nothing.
 TEST_F(RegistrationTest, OwnershipReadBack)
 {
     SetMarker(REG_SZ, std::string("C:\\DemoMB\\") + '\0');
-    bool owned = true;
-    EXPECT_EQ("C:\\DemoMB\\", registration::ReadMarker(&owned));
-    EXPECT_FALSE(owned);
+    EXPECT_EQ("", registration::ReadMarker().ownedDir);
     const struct {
         DWORD type;
         std::string data;
-        bool owned;
+        const char* owned;
     } cases[] = {
-        {REG_DWORD, std::string("\1\0\0\0", 4), true},
-        {REG_DWORD, std::string("\2\0\0\0", 4), false},
-        {REG_DWORD, std::string("\0\0\0\0", 4), false},
-        {REG_SZ, std::string("1\0", 2), false},
-        {REG_BINARY, std::string("\1\0\0\0\0\0\0\0", 8), false},
+        {REG_SZ, std::string("C:\\DEMOMB\0", 10), "C:\\DEMOMB"},
+        {REG_SZ, std::string("C:\\DEMOMB", 9), "C:\\DEMOMB"},
+        {REG_SZ, std::string("\0", 1), ""},
+        {REG_DWORD, std::string("\1\0\0\0", 4), ""},
+        {REG_BINARY, std::string("C:\\DEMOMB\0", 10), ""},
+        {REG_SZ, "C:\\" + std::string(253, 'y'), ""},
+        {REG_SZ, "C:\\" + std::string(252, 'y') + '\0', nullptr},
     };
     for (const auto& c : cases) {
-        HKEY key;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, registration::MarkerKey, &key));
-        RegSetValueExA(key, registration::OwnedValue, 0, c.type, reinterpret_cast<const BYTE*>(c.data.data()),
-                       static_cast<DWORD>(c.data.size()));
-        RegCloseKey(key);
-        registration::ReadMarker(&owned);
-        EXPECT_EQ(c.owned, owned) << c.type << " " << c.data.size();
+        SetOwned(c.type, c.data);
+        const std::string expected = c.owned ? c.owned : c.data.substr(0, c.data.size() - 1);
+        EXPECT_EQ(expected, registration::ReadMarker().ownedDir) << c.type << " " << c.data.size();
     }
 }
 
+// The value fills a 256-byte buffer with its terminating zero; one that does
+// not fit is damaged, never taken for "not registered" nor cut short.
 TEST_F(RegistrationTest, MarkerReadBack)
 {
     // A first start leaves the empty key behind.
-    EXPECT_EQ("", registration::ReadMarker());
+    registration::Marker marker = registration::ReadMarker();
+    EXPECT_EQ("", marker.installed);
+    EXPECT_FALSE(marker.damaged);
     HKEY key;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, registration::MarkerKey, 0, KEY_READ, &key));
     RegCloseKey(key);
 
     // Whatever type it has, the value is read as text, and always ends.
     SetMarker(REG_BINARY, "E:\\DemoMB\\");
-    EXPECT_EQ("E:\\DemoMB\\", registration::ReadMarker());
-    SetMarker(REG_SZ, std::string(254, 'x') + '\0');
-    EXPECT_EQ(std::string(254, 'x'), registration::ReadMarker());
-    // More than the 256-byte buffer takes is no marker at all.
-    SetMarker(REG_SZ, "C:\\" + std::string(400, 'y') + "\\");
-    EXPECT_EQ("", registration::ReadMarker());
+    EXPECT_EQ("E:\\DemoMB\\", registration::ReadMarker().installed);
+    const struct {
+        std::string stored;
+        bool damaged;
+    } cases[] = {
+        {"C:\\" + std::string(250, 'x') + "\\" + '\0', false},  // 254 characters
+        {"C:\\" + std::string(251, 'x') + "\\" + '\0', false},  // 255
+        {"C:\\" + std::string(252, 'x') + "\\" + '\0', true},   // 256
+        {"C:\\" + std::string(251, 'x') + "\\", false},         // 255, no terminating zero
+        {"C:\\" + std::string(252, 'x') + "\\", true},          // 256, no terminating zero
+        {"C:\\" + std::string(400, 'y') + "\\", true},
+    };
+    for (const auto& c : cases) {
+        SetMarker(REG_SZ, c.stored);
+        marker = registration::ReadMarker();
+        const std::string text = c.stored.substr(0, c.stored.find('\0'));
+        EXPECT_EQ(c.damaged, marker.damaged) << text.size();
+        EXPECT_EQ(c.damaged ? "" : text, marker.installed) << text.size();
+    }
 }
 
 }  // namespace

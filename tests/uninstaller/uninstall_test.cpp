@@ -48,8 +48,9 @@ TEST(PathNames, FullPaths)
         std::string full;
         const bool ok = paths::FullPath(c.text, full);
         EXPECT_EQ(c.full != nullptr, ok) << c.text;
-        if (c.full && ok)
+        if (c.full && ok) {
             EXPECT_EQ(c.full, full) << c.text;
+        }
     }
     EXPECT_TRUE(paths::SameDirectory("E:\\Juegos\\DemoMB\\", "e:\\JUEGOS\\demomb"));
     EXPECT_FALSE(paths::SameDirectory("E:\\Juegos\\DemoMB\\", "E:\\Juegos\\DemoMB2"));
@@ -87,6 +88,39 @@ TEST(Removal, RefusedDirectories)
     EXPECT_TRUE(removal::Refused({"C:\\Program Files\\", "C:\\PROGRA~1\\"}, {"C:\\PROGRA~1\\WIN95"}));
 }
 
+// The directory "Instalado" names must be the one the installation recorded
+// as its own, as Windows resolves both, by any of their forms.
+TEST(Removal, OwnedDirectory)
+{
+    const struct {
+        Strings dir;
+        Strings owned;
+        bool expected;
+    } cases[] = {
+        {{"C:\\DemoMB\\"}, {"C:\\DEMOMB"}, true},
+        {{"c:\\demomb"}, {"C:\\DEMOMB"}, true},
+        {{"C:\\Juegos\\..\\DemoMB\\"}, {"C:\\DEMOMB"}, true},
+        {{"C:\\Juegos\\.\\DemoMB\\"}, {"C:\\JUEGOS\\DEMOMB"}, true},
+        {{"C:\\Juegos\\\\DemoMB\\\\"}, {"C:\\JUEGOS\\DEMOMB"}, true},
+        {{"C:\\Juegos\\DemoMB\\..\\"}, {"C:\\JUEGOS\\DEMOMB"}, false},
+        {{"C:\\Juegos\\DemoMB\\.\\..\\"}, {"C:\\JUEGOS\\DEMOMB"}, false},
+        {{"C:\\Juegos\\DemoMB\\Datos\\"}, {"C:\\JUEGOS\\DEMOMB"}, false},
+        {{"D:\\Juegos\\DemoMB\\"}, {"C:\\JUEGOS\\DEMOMB"}, false},
+        {{"C:\\Juegos\\DemoMB2\\"}, {"C:\\JUEGOS\\DEMOMB"}, false},
+        // Long and short forms, on either side.
+        {{"C:\\Mis Juegos\\DemoMB\\", "C:\\MISJUE~1\\DEMOMB\\"}, {"C:\\MISJUE~1\\DEMOMB"}, true},
+        {{"C:\\MISJUE~1\\DEMOMB\\"}, {"C:\\MIS JUEGOS\\DEMOMB", "C:\\MISJUE~1\\DEMOMB"}, true},
+        {{"C:\\MISJUE~1\\DEMOMB\\"}, {"C:\\MIS JUEGOS\\DEMOMB"}, false},
+        // Nothing recorded, or nothing that is a path.
+        {{"C:\\DemoMB\\"}, {}, false},
+        {{"C:\\DemoMB\\"}, {""}, false},
+        {{""}, {""}, false},
+        {{"C:DemoMB\\"}, {"C:DEMOMB"}, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.expected, removal::Owned(c.dir, c.owned)) << c.dir[0] << " against " << c.owned.size();
+}
+
 // An in-memory tree: paths with "\" after directories, entries listed in the
 // order they were made; some can be made undeletable.
 class FakeTree : public TreeOps {
@@ -96,8 +130,14 @@ public:
     {
         return std::find(order_.begin(), order_.end(), path) != order_.end();
     }
-    bool ForEachEntry(const std::string& pattern,
-                      const std::function<bool(const std::string&, bool)>& visit) override
+    // A link: a file (no "\\" at the end) or a directory whose entries, as
+    // added, are what it leads to elsewhere.
+    void AddLink(const std::string& path)
+    {
+        Add(path);
+        links_.insert(path);
+    }
+    bool ForEachEntry(const std::string& pattern, const std::function<bool(const TreeEntry&)>& visit) override
     {
         calls.push_back("list " + pattern);
         const std::string dir = pattern.substr(0, pattern.size() - 3);
@@ -109,9 +149,11 @@ public:
                 path.find('\\', dir.size()) >= path.size() - 1)
                 children.push_back(path);
         for (const std::string& child : children) {
-            const bool isDir = child.back() == '\\';
-            const std::string name = child.substr(dir.size(), child.size() - dir.size() - (isDir ? 1 : 0));
-            if ((Has(child) || name == "." || name == "..") && !visit(name, isDir))
+            TreeEntry entry;
+            entry.isDir = child.back() == '\\';
+            entry.isLink = links_.count(child) != 0;
+            entry.name = child.substr(dir.size(), child.size() - dir.size() - (entry.isDir ? 1 : 0));
+            if ((Has(child) || entry.name == "." || entry.name == "..") && !visit(entry))
                 break;
         }
         return true;
@@ -124,12 +166,27 @@ public:
     bool RemoveDir(const std::string& path) override
     {
         calls.push_back("rmdir " + path);
+        if (links_.count(path + "\\")) {
+            // The link goes; what it led to stays where it is.
+            links_.erase(path + "\\");
+            order_.erase(std::find(order_.begin(), order_.end(), path + "\\"));
+            for (auto p = order_.begin(); p != order_.end();)
+                if (p->compare(0, path.size() + 1, path + "\\") == 0) {
+                    elsewhere.insert(*p);
+                    p = order_.erase(p);
+                } else {
+                    ++p;
+                }
+            return true;
+        }
         for (const std::string& p : order_)
             if (p != path && p.compare(0, path.size(), path) == 0)
                 return false;
         return Remove(path);
     }
     std::set<std::string> locked;
+    // What links led to, once the links are gone.
+    std::set<std::string> elsewhere;
     Strings calls;
 
 private:
@@ -141,6 +198,7 @@ private:
         return true;
     }
     Strings order_;
+    std::set<std::string> links_;
 };
 
 TEST(DeleteTree, DeletesEverythingInOrder)
@@ -177,6 +235,23 @@ TEST(DeleteTree, DotNamesStayAndKeepTheirDirectory)
     EXPECT_TRUE(tree.Has("C:\\D\\.indice"));
     EXPECT_FALSE(tree.Has("C:\\D\\A.TXT"));
     EXPECT_TRUE(tree.Has("C:\\D\\"));
+}
+
+// A link is removed itself, with the call for its kind, and never entered.
+TEST(DeleteTree, LinksAreRemovedNotEntered)
+{
+    FakeTree tree;
+    tree.Add("C:\\D\\");
+    tree.Add("C:\\D\\Brumaria.EXE");
+    tree.AddLink("C:\\D\\enlace\\");
+    tree.Add("C:\\D\\enlace\\AJENO.TXT");
+    tree.Add("C:\\D\\enlace\\SUB\\");
+    tree.AddLink("C:\\D\\atajo.txt");
+    EXPECT_TRUE(DeleteTree(tree, "C:\\D\\"));
+    EXPECT_EQ(Strings({"list C:\\D\\*.*", "del C:\\D\\Brumaria.EXE", "rmdir C:\\D\\enlace", "del C:\\D\\atajo.txt",
+                       "rmdir C:\\D\\"}),
+              tree.calls);
+    EXPECT_EQ(std::set<std::string>({"C:\\D\\enlace\\AJENO.TXT", "C:\\D\\enlace\\SUB\\"}), tree.elsewhere);
 }
 
 // Paths live in 256-byte buffers: 255 characters fit, 256 fail their entry.
@@ -222,8 +297,14 @@ TEST(DeleteTree, PathsThatOutgrowTheirBuffer)
 
 class FakeHost : public UninstallHost {
 public:
-    std::string InstalledDir() override { return installed; }
-    bool OwnsInstalledDir() override { return owned; }
+    InstalledMarker ReadMarker() override
+    {
+        InstalledMarker marker;
+        marker.dir = installed;
+        marker.damaged = damaged;
+        marker.ownedDir = ownedDir;
+        return marker;
+    }
     bool Confirm() override
     {
         calls.push_back("ask");
@@ -247,7 +328,8 @@ public:
     void ShowOutcome(bool success) override { calls.push_back(success ? "success" : "failure"); }
 
     std::string installed = "C:\\DemoMB\\";
-    bool owned = true;
+    bool damaged = false;
+    std::string ownedDir = "C:\\DEMOMB";
     bool yes = true;
     Look look = HasEntries;
     bool deleted = true;
@@ -285,7 +367,22 @@ TEST(Uninstall, OutcomeOfTheDirectory)
         {"missing directory counts as deleted", [](FakeHost& h) { h.look = UninstallHost::Missing; }, false, true},
         {"a drive not ready is no success", [](FakeHost& h) { h.look = UninstallHost::Unreadable; }, false, false},
         {"a file that stays", [](FakeHost& h) { h.deleted = false; }, true, false},
-        {"a directory the installation found full", [](FakeHost& h) { h.owned = false; }, false, false},
+        {"a directory the installation found full", [](FakeHost& h) { h.ownedDir = ""; }, false, false},
+        {"a parent of the owned directory",
+         [](FakeHost& h) {
+             h.installed = "C:\\Juegos\\DemoMB\\..\\";
+             h.ownedDir = "C:\\JUEGOS\\DEMOMB";
+         },
+         false, false},
+        {"owned, typed through a parent", [](FakeHost& h) { h.installed = "C:\\Juegos\\..\\DemoMB\\"; }, true, true},
+        {"owned, recorded by its short form",
+         [](FakeHost& h) {
+             h.installed = "C:\\Mis Juegos\\DemoMB\\";
+             h.aliases["C:\\Mis Juegos\\DemoMB\\"] = "C:\\MISJUE~1\\DEMOMB\\";
+             h.ownedDir = "C:\\MISJUE~1\\DEMOMB";
+         },
+         true, true},
+        {"the directory is a link", [](FakeHost& h) { h.look = UninstallHost::Link; }, false, false},
         {"the Windows directory", [](FakeHost& h) { h.installed = "C:\\Windows\\"; }, false, false},
         {"the System directory", [](FakeHost& h) { h.installed = "c:\\windows\\system\\"; }, false, false},
         {"a drive's root", [](FakeHost& h) { h.installed = "C:\\"; }, false, false},
@@ -308,6 +405,23 @@ TEST(Uninstall, OutcomeOfTheDirectory)
         expected.push_back(c.success ? "success" : "failure");
         EXPECT_EQ(expected, host.calls) << c.what;
     }
+}
+
+// A value too long for its buffer still means an installation: the question
+// is asked, nothing is deleted, and the rest is done.
+TEST(Uninstall, DamagedMarker)
+{
+    FakeHost host;
+    host.installed = "";
+    host.damaged = true;
+    EXPECT_TRUE(RunUninstall(host));
+    EXPECT_EQ(Strings({"ask", "group", "self", "keys", "failure"}), host.calls);
+    FakeHost no;
+    no.installed = "";
+    no.damaged = true;
+    no.yes = false;
+    EXPECT_FALSE(RunUninstall(no));
+    EXPECT_EQ(Strings({"ask"}), no.calls);
 }
 
 TEST(Uninstall, NothingRegistered)

@@ -133,20 +133,22 @@ uninstall() {
     e2e_program='C:\windows\Dexal.EXE' e2e_cwd='C:\' robot "$@"
 }
 
-# lay_out DIR OWNED: an installation registered as C:\DIR\, holding a few
-# files, that owns its directory or not; the CD's Dexal.EXE in place.
+# lay_out DIR: an installation registered as C:\DIR\ that owns its
+# directory, holding a few files; the CD's Dexal.EXE in place.
 lay_out() {
     local dir=$prefix/drive_c/$1
     mkdir -p "$dir/DATOS"
     printf 'juego' >"$dir/Brumaria.EXE"
     printf 'datos' >"$dir/DATOS/CONFIG.INI"
-    register "C:\\$1\\" "$2"
+    register "C:\\$1\\" "C:\\${1^^}"
     cp "$cd_dir/Dexal.EXE" "$dexal"
 }
 
+# register INSTALLED OWNED: "Instalado" and the directory the installation
+# owns, as the installer records them.
 register() {
     reg_set "$marker_key" Instalado "$1"
-    wine_cmd reg add "$marker_key" /v DirectorioPropio /t REG_DWORD /d "$2" /f >/dev/null
+    reg_set "$marker_key" DirectorioPropio "$2"
 }
 
 expect_unregistered() {
@@ -181,7 +183,7 @@ scenario_install_uninstall() {
     light_cd
     host_start || return 1
     install
-    expect_reg "$marker_key" DirectorioPropio 0x1
+    expect_reg "$marker_key" DirectorioPropio 'C:\DEMOMB'
     expect_group "${Items[@]}"
     for link in "${Items[@]}"; do
         case "$link" in
@@ -225,7 +227,7 @@ scenario_no_dde_server() {
 
 # "No" changes nothing, the group included.
 scenario_answer_no() {
-    lay_out DemoMB 1
+    lay_out DemoMB
     mkdir -p "$(group_dir)"
     printf 'x' >"$(group_dir)/Readme.lnk"
     host_start || return 1
@@ -246,7 +248,7 @@ scenario_foreign_directory() {
     printf 'notas' >"$juegos/NOTAS.TXT"
     light_cd
     install 'Juegos' juegos
-    expect_reg "$marker_key" DirectorioPropio 0x0
+    expect_reg "$marker_key" DirectorioPropio ''
     uninstall uninstall_fails.txt
     expect_entries "$juegos" AUDSETUP.EXE BRUMARIA.ICO Brumaria.EXE DATOS ESCRANO.EXE GRAFICOS LEEME.TXT NOTAS.TXT \
         'Otro juego' PARDEV.dll Readme.txt SONIDO qrbset.cfg
@@ -259,9 +261,9 @@ scenario_foreign_directory() {
     rm -rf "$juegos"
     mkdir -p "$juegos"
     install 'Juegos' empty
-    expect_reg "$marker_key" DirectorioPropio 0x1
+    expect_reg "$marker_key" DirectorioPropio 'C:\JUEGOS'
     install 'Juegos' again over
-    expect_reg "$marker_key" DirectorioPropio 0x1
+    expect_reg "$marker_key" DirectorioPropio 'C:\JUEGOS'
     uninstall uninstall_yes.txt uninstall_owned
     expect_absent "$juegos" "the installation's own directory"
 }
@@ -289,7 +291,7 @@ scenario_odd_directory() {
 
 # The directory is gone already: that counts as deleted.
 scenario_missing_directory() {
-    lay_out DemoMB 1
+    lay_out DemoMB
     rm -rf "$target"
     uninstall uninstall_yes.txt
     expect_unregistered
@@ -299,7 +301,7 @@ scenario_missing_directory() {
 # A read-only file stops the deletion; the group, the keys and the
 # self-deletion are still handled.
 scenario_readonly_file() {
-    lay_out DemoMB 1
+    lay_out DemoMB
     printf 'fijo' >"$target/DATOS/FIJO.DAT"
     wine_cmd attrib +r 'C:\DemoMB\DATOS\FIJO.DAT' >/dev/null 2>&1
     mkdir -p "$(group_dir)"
@@ -315,7 +317,7 @@ scenario_readonly_file() {
 
 # A file whose name begins with a dot stays, and so does its directory.
 scenario_dot_file() {
-    lay_out DemoMB 1
+    lay_out DemoMB
     printf 'oculto' >"$target/.oculto"
     uninstall uninstall_fails.txt
     expect_entries "$target" .oculto
@@ -343,7 +345,7 @@ scenario_refusals() {
     printf 'otro' >"$work/e/Otro/OTRO.EXE"
     map_drive e "$work/e"
     for value in 'C:\windows\' 'c:\WINDOWS\system32\..\' 'E:\' 'E:\Otro\..\' 'C:\windows\system32\'; do
-        register "$value" 1
+        register "$value" "$value"
         uninstall uninstall_fails.txt "refused-$(tr -c 'A-Za-z0-9' _ <<<"$value")"
         expect_text "$windows/canario.txt" 'canario' "the Windows directory after $value"
         expect_text "$work/e/Otro/OTRO.EXE" 'otro' "drive E: after $value"
@@ -351,6 +353,71 @@ scenario_refusals() {
         rm -f "$(wininit)"
     done
     [ -f "$windows/notepad.exe" ] || fail "the Windows directory lost its files"
+}
+
+# A directory link inside the installation leads elsewhere: it is never
+# entered, and what it leads to stays. Wine 8 cannot remove a link to a host
+# directory itself (RemoveDirectoryA fails with ERROR_DIR_NOT_EMPTY, as it
+# looks through the link), so the deletion stops there with the failure
+# message; the link is named to come last, after every file of the
+# installation has gone. (Wine shows a link to a host file as a plain file,
+# and deleting it deletes its target: no program can tell it apart there.)
+scenario_links() {
+    local ajeno=$work/ajeno
+    mkdir -p "$ajeno/SUB"
+    printf 'ajeno' >"$ajeno/AJENO.TXT"
+    printf 'sub' >"$ajeno/SUB/SUB.TXT"
+    light_cd
+    install
+    ln -s "$ajeno" "$target/zenlace"
+    uninstall uninstall_fails.txt
+    expect_entries "$target" zenlace
+    expect_text "$ajeno/AJENO.TXT" 'ajeno' "the linked folder's file"
+    expect_text "$ajeno/SUB/SUB.TXT" 'sub' "the linked folder's subdirectory"
+    expect_unregistered
+    rm -f "$target/zenlace" "$(wininit)"
+
+    # The installation directory itself a link: it is not entered.
+    lay_out DemoMB
+    rm -rf "$target"
+    ln -s "$ajeno" "$target"
+    uninstall uninstall_fails.txt link_itself
+    expect_entries "$ajeno" AJENO.TXT SUB
+    expect_unregistered
+    rm -f "$target"
+}
+
+# "Instalado" must still name the directory the installation owns: edited
+# to name its parent, or left with the flag of earlier installations, it
+# deletes nothing. Typed through a parent, it is still owned.
+scenario_ownership() {
+    local juegos=$prefix/drive_c/Juegos
+    mkdir -p "$juegos/Otro juego"
+    printf 'otro' >"$juegos/Otro juego/OTRO.EXE"
+    light_cd
+    install 'Juegos\DemoMB' juegos
+    expect_reg "$marker_key" DirectorioPropio 'C:\JUEGOS\DEMOMB'
+    reg_set "$marker_key" Instalado 'C:\Juegos\DemoMB\..\'
+    uninstall uninstall_fails.txt parent
+    expect_text "$juegos/Otro juego/OTRO.EXE" 'otro' "the other game"
+    expect_entries "$juegos/DemoMB" AUDSETUP.EXE BRUMARIA.ICO Brumaria.EXE DATOS ESCRANO.EXE GRAFICOS LEEME.TXT \
+        PARDEV.dll Readme.txt SONIDO qrbset.cfg
+    expect_unregistered
+    rm -f "$(wininit)"
+
+    reg_set "$marker_key" Instalado 'C:\Juegos\DemoMB\'
+    wine_cmd reg add "$marker_key" /v DirectorioPropio /t REG_DWORD /d 1 /f >/dev/null
+    uninstall uninstall_fails.txt old_flag
+    cmp -s "$juegos/DemoMB/Brumaria.EXE" "$work/cd/Brumaria.EXE" || fail "the game went under the old flag"
+    expect_unregistered
+    rm -rf "$juegos" "$(wininit)"
+
+    install 'Juegos\..\DemoMB' through_parent
+    expect_reg "$marker_key" Instalado 'C:\Juegos\..\DemoMB\'
+    expect_reg "$marker_key" DirectorioPropio 'C:\DEMOMB'
+    uninstall uninstall_yes.txt through_parent
+    expect_absent "$target" "installation directory"
+    expect_unregistered
 }
 
 e2e_main "$@"

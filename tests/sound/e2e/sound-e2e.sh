@@ -71,6 +71,9 @@ card_hex() {
 # The installer's closing line end.
 crlf=0d0a
 
+# The stand-in driver's count of open handles, for the robot's expect-dword.
+driver_clients="$qrbdivd_service\\Clients"
+
 # ---- the installer ---------------------------------------------------------------
 
 # A copy of the CD as D: whose list installs one small file.
@@ -83,7 +86,9 @@ light_cd() {
 
 # install LABEL [untick] [LINES...]: the installer installs into C:\DemoMB;
 # "untick" clears the autodetection box first; LINES answer the sound
-# device dialog, which must come, or, without LINES, must not.
+# device dialog, which must come, or, without LINES, must not. By the
+# success message the sound step has let go of the driver (it has no open
+# handle left).
 install() {
     local label=$1 untick= script=$work/$1.txt
     shift
@@ -98,6 +103,7 @@ install() {
             echo 'expect-closed'
         fi
         echo 'expect-box "instalado con"'
+        echo "expect-dword $driver_clients 0"
         echo 'press IDOK'
         echo 'expect-exit 0'
         echo '#= result: passed'
@@ -232,12 +238,14 @@ scenario_install_port_zero() {
     expect_bytes "$target/qrbset.cfg" "$(card_hex 'Sound Blaster 16/AWE32' 5 0 220 0xe015)$crlf" "port 0"
 }
 
-# The box cleared by the user: the dialog in detected mode, the chosen DMA
+# The box cleared by the user: the dialog in detected mode, while the
+# installer holds the library's one handle on the driver; the chosen DMA
 # written through the library and the line closed; dismissed with Escape,
 # the file is only the installer's line end.
 scenario_install_dialog() {
     light_cd
-    install detected untick 'expect-items 1039 "5|1"' 'expect-text 1041 220' 'select 1039 1' 'press IDOK'
+    install detected untick "expect-dword $driver_clients 1" 'expect-items 1039 "5|1"' 'expect-text 1041 220' \
+        'select 1039 1' 'press IDOK'
     expect_bytes "$target/qrbset.cfg" "$(library_hex 'Sound Blaster 16' 5 1 220 0xe015)$crlf" "detected"
     install dismissed untick 'key escape'
     expect_bytes "$target/qrbset.cfg" "$crlf" "dismissed"

@@ -74,6 +74,16 @@ crlf=0d0a
 # The stand-in driver's count of open handles, for the robot's expect-dword.
 driver_clients="$qrbdivd_service\\Clients"
 
+# Wave devices of which none counts: one inactive (that the driver would
+# identify, with a port) and one the driver rejects. The library's first
+# search answers "no more devices", its index already past both.
+none_accepted() {
+    no_wave_key
+    driver_knows 'sb16.drv 0xe015 0x220 1 5 5'
+    wave_device 0000 SB16.DRV 0xe015 'Inactivo' 0
+    wave_device 0001 OTRO.DRV 0x9999 'Rechazado'
+}
+
 # ---- the installer ---------------------------------------------------------------
 
 # A copy of the CD as D: whose list installs one small file.
@@ -151,7 +161,8 @@ scenario_audsetup_detected() {
     expect_bytes "$sonido/qrbset.cfg" "$(library_hex 'Gravis UltraSound' 11 1 240 0xe023)" "second DMA of -1"
 }
 
-# A first device whose port is 0, and an empty wave key: the card table.
+# A first device whose port is 0, an empty wave key, and subkeys all
+# inactive or rejected: the card table.
 scenario_audsetup_no_usable_device() {
     copy_cd "$work/cd"
     map_drive d "$work/cd"
@@ -164,6 +175,10 @@ scenario_audsetup_no_usable_device() {
     wine_cmd reg add "$qrbdivd_wave_key" /f >/dev/null
     robot audsetup_card_mode.txt audsetup_empty_wave_key
     expect_bytes "$sonido/qrbset.cfg" "$(card_hex 'Sound Blaster' 2 1 210 0xe000)" "empty wave key"
+    rm -f "$sonido/qrbset.cfg"
+    none_accepted
+    robot audsetup_card_mode.txt audsetup_none_accepted
+    expect_bytes "$sonido/qrbset.cfg" "$(card_hex 'Sound Blaster' 2 1 210 0xe000)" "no device accepted"
 }
 
 # Started from a directory without write access, or from one whose path does
@@ -207,9 +222,9 @@ scenario_install_autodetect() {
     expect_bytes "$target/qrbset.cfg" "$(library_hex 'Sound Blaster 16' 5 1 220 0xe015)$crlf" "second DMA -1"
 }
 
-# No device (no wave key, an empty one, no driver): the box stays ticked,
-# the run shows the card table, and nothing is added after the card-table
-# writer; dismissed, nothing is written at all.
+# No device (no wave key, an empty one, none accepted, no driver): the box
+# stays ticked, the run shows the card table, and nothing is added after the
+# card-table writer; dismissed, nothing is written at all.
 scenario_install_no_device() {
     light_cd
     no_wave_key
@@ -220,6 +235,11 @@ scenario_install_no_device() {
     wine_cmd reg add "$qrbdivd_wave_key" /f >/dev/null
     install empty_wave_key 'key escape'
     expect_absent "$target/qrbset.cfg" "empty wave key, dismissed"
+
+    none_accepted
+    install none_accepted 'expect-state 1044 visible' 'select 1038 "Gravis UltraSound"' 'select 1044 240' \
+        'select 1039 5' 'select 1045 11' 'press IDOK'
+    expect_bytes "$target/qrbset.cfg" "$(card_hex 'Gravis UltraSound' 11 5 240 0xe023)" "no device accepted"
 
     wine_cmd reg add "$qrbdivd_service" /v AttachReply /t REG_DWORD /d 2 /f >/dev/null
     install driver_refuses 'press IDOK'

@@ -84,6 +84,42 @@ none_accepted() {
     wave_device 0001 OTRO.DRV 0x9999 'Rechazado'
 }
 
+# Nine devices that the driver identifies, "Tarjeta 1" to "Tarjeta 9"; the
+# eighth has port 2a0, IRQ 12, DMA 6 and 7, ID 0xe0ff, and the ninth is
+# identified as the first.
+nine_devices() {
+    local n
+    no_wave_key
+    for n in 1 2 3 4 5 6 7 8 9; do
+        wave_device "000$n" "D$(((n - 1) % 8 + 1)).DRV" 0x1 "Tarjeta $n"
+    done
+    driver_knows 'd1.drv 0xe001 0x210 1 5 1' 'd2.drv 0xe002 0x220 1 5 1' 'd3.drv 0xe003 0x230 1 5 1' \
+        'd4.drv 0xe004 0x240 1 5 1' 'd5.drv 0xe005 0x250 1 5 1' 'd6.drv 0xe006 0x260 1 5 1' \
+        'd7.drv 0xe007 0x270 1 5 1' 'd8.drv 0xe0ff 0x2a0 6 12 7'
+}
+
+# What the sound device dialog shows for nine_devices, with the eighth
+# chosen and its smaller DMA picked.
+eighth_of_nine=('expect-items 1038 "Tarjeta 1|Tarjeta 2|Tarjeta 3|Tarjeta 4|Tarjeta 5|Tarjeta 6|Tarjeta 7|Tarjeta 8"'
+    'select 1038 "Tarjeta 8"' 'expect-text 1041 2A0' 'expect-text 1040 12' 'expect-items 1039 "7|6"'
+    'select 1039 6' 'press IDOK')
+
+# ---- the audio setup program ----------------------------------------------------
+
+# audsetup LABEL LINES...: the audio setup program in C:\Sonido, its sound
+# device dialog answered with LINES.
+audsetup() {
+    local label=$1 script=$work/$1.txt
+    shift
+    {
+        echo 'wait-title "Driver QRB"'
+        printf '%s\n' "$@"
+        echo 'expect-exit 0'
+        echo '#= result: passed'
+    } >"$script"
+    robot "$script" "$label"
+}
+
 # ---- the installer ---------------------------------------------------------------
 
 # A copy of the CD as D: whose list installs one small file.
@@ -269,6 +305,20 @@ scenario_install_dialog() {
     expect_bytes "$target/qrbset.cfg" "$(library_hex 'Sound Blaster 16' 5 1 220 0xe015)$crlf" "detected"
     install dismissed untick 'key escape'
     expect_bytes "$target/qrbset.cfg" "$crlf" "dismissed"
+}
+
+# ---- scenarios: both programs ---------------------------------------------------
+
+# Nine devices: both dialogs list the first eight, and the eighth chosen is
+# written with its own numbers (the installer closing the last line).
+scenario_eight_of_nine() {
+    light_cd
+    mkdir -p "$sonido"
+    nine_devices
+    audsetup audsetup_eighth "${eighth_of_nine[@]}"
+    expect_bytes "$sonido/qrbset.cfg" "$(library_hex 'Tarjeta 8' 12 6 2a0 0xe0ff)" "audio setup, the eighth"
+    install install_eighth untick "${eighth_of_nine[@]}"
+    expect_bytes "$target/qrbset.cfg" "$(library_hex 'Tarjeta 8' 12 6 2a0 0xe0ff)$crlf" "installer, the eighth"
 }
 
 e2e_main "$@"

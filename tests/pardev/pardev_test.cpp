@@ -2,6 +2,7 @@
 // and wave devices written into the registry here: the library's own
 // CreateFileA/DeviceIoControl path and its registry search.
 #include "Pardev.h"
+#include "PardevLibrary.h"
 #include "QrbConfig.h"
 
 #include <windows.h>
@@ -130,11 +131,15 @@ protected:
     void TearDown() override
     {
         qrbDIUnInitSystem();
+        // A closed handle reaches the driver a moment later: the next test
+        // must not count it as open.
+        EXPECT_TRUE(DriverClientsBecome(clients_ + leaked_)) << "handles left open";
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, WaveKey);
         SetDriverDevices({});
     }
     QrbDeviceRecord record_ = {};
     DWORD clients_ = 0;
+    DWORD leaked_ = 0;  // handles the test leaves open on purpose
 };
 
 // A scratch directory that is the current directory while it lives.
@@ -267,6 +272,7 @@ TEST_F(Pardev, FailedControlRequests)
     SetDriverValue("DetachFails", 1);
     ASSERT_EQ(qrbDIInitSystem(0), QrbOk);
     EXPECT_EQ(qrbDIUnInitSystem(), QrbVxdIoctlFailed);
+    leaked_ = 1;
     EXPECT_EQ(qrbDIUnInitSystem(), QrbNotInitialized);
 }
 
@@ -326,6 +332,84 @@ TEST_F(Pardev, ASubkeyNameTooLong)
     ASSERT_EQ(qrbDIInitSystem(0), QrbOk);
     ASSERT_EQ(qrbDIGetFirstDevice(&record_), QrbOk);
     EXPECT_STREQ(record_.description, "after it");
+}
+
+// Subkeys that are all inactive or rejected: the first search answers "no
+// more devices" with the index moved past them, so the next search answers
+// the same rather than "first device not asked for". Neither program's
+// enumeration counts a device then.
+TEST_F(Pardev, NoSubkeyAccepted)
+{
+    AddWaveDevices({
+        {"0000", "0", "0xe015", "sb16.drv", "inactive"},
+        {"0001", "1", "0x9999", "otro.drv", "rejected"},
+    });
+    ASSERT_EQ(qrbDIInitSystem(0), QrbOk);
+    EXPECT_EQ(qrbDIGetFirstDevice(&record_), QrbNoMoreDevices);
+    EXPECT_EQ(qrbDIGetNextDevice(&record_), QrbNoMoreDevices);
+    ASSERT_EQ(qrbDIUnInitSystem(), QrbOk);
+
+    PardevLibrary library;
+    QrbDeviceRecord records[QrbDeviceSlots];
+    int32_t count = -1;
+    EXPECT_TRUE(ProbeInstallerDevices(library, records, count));
+    EXPECT_EQ(count, 0) << "the installer";
+    ASSERT_EQ(qrbDIUnInitSystem(), QrbOk);
+    EXPECT_FALSE(ProbeAudioSetupDevices(library, records, count));
+    EXPECT_EQ(count, 0) << "the audio setup program";
+}
+
+// Nine accepted devices: the library hands out all of them, the programs'
+// enumerations keep the first eight, the eighth with its own numbers, and
+// that record is written as chosen.
+TEST_F(Pardev, NineDevicesTheListsStopAtEight)
+{
+    std::vector<std::string> known, keys, drivers, descriptions;
+    for (int i = 1; i <= 8; i++) {
+        known.push_back("d" + std::to_string(i) + ".drv " + std::to_string(0xe000 + i) + " " +
+                        std::to_string(0x200 + 16 * i) + " " + std::to_string(i % 4) + " " + std::to_string(i + 2) +
+                        " " + std::to_string(i % 4));
+    }
+    known[7] = "d8.drv 0xe0ff 0x2a0 6 12 7";
+    SetDriverDevices(known);
+    for (int i = 0; i < 9; i++) {
+        keys.push_back("000" + std::to_string(i));
+        drivers.push_back("D" + std::to_string(i % 8 + 1) + ".DRV");
+        descriptions.push_back("Tarjeta " + std::to_string(i + 1));
+    }
+    for (int i = 0; i < 9; i++)
+        AddWaveDevice({keys[i].c_str(), "1", "0x1", drivers[i].c_str(), descriptions[i].c_str()});
+
+    ASSERT_EQ(qrbDIInitSystem(0), QrbOk);
+    ASSERT_EQ(qrbDIGetFirstDevice(&record_), QrbOk);
+    for (int i = 2; i <= 9; i++) {
+        ASSERT_EQ(qrbDIGetNextDevice(&record_), QrbOk) << i;
+        EXPECT_EQ(record_.description, descriptions[i - 1]);
+    }
+    EXPECT_EQ(qrbDIGetNextDevice(&record_), QrbNoMoreDevices);
+    ASSERT_EQ(qrbDIUnInitSystem(), QrbOk);
+
+    PardevLibrary library;
+    QrbDeviceRecord installer[QrbDeviceSlots], setup[QrbDeviceSlots];
+    int32_t installerCount = 0, setupCount = 0;
+    EXPECT_TRUE(ProbeInstallerDevices(library, installer, installerCount));
+    ASSERT_EQ(qrbDIUnInitSystem(), QrbOk);
+    EXPECT_TRUE(ProbeAudioSetupDevices(library, setup, setupCount));
+    ASSERT_EQ(installerCount, 8);
+    ASSERT_EQ(setupCount, 8);
+    for (const QrbDeviceRecord* records : {installer, setup}) {
+        for (int i = 0; i < 8; i++)
+            EXPECT_EQ(records[i].description, descriptions[i]);
+        EXPECT_EQ(records[7].port, 0x2a0u);
+        EXPECT_EQ(records[7].irq, 12u);
+        EXPECT_EQ(records[7].dma, 6u);
+        EXPECT_EQ(records[7].dma2, 7u);
+        EXPECT_EQ(records[7].deviceId, 0xe0ffu);
+    }
+    ScratchDir scratch;
+    setup[7].dma = 7;
+    ASSERT_EQ(qrbDIWriteQRBConfig(&setup[7], nullptr), QrbOk);
+    EXPECT_EQ(ReadAll(scratch.Path() / "qrbset.cfg"), LibraryConfigText("Tarjeta 8", 12, 7, 0x2a0, 0xe0ff));
 }
 
 TEST_F(Pardev, FourSubkeysTheSecondAccepted)

@@ -37,6 +37,7 @@ TEST(ScriptParser, ReadsArguments)
         {"expect-items 1039 \"5|1\"", Op::ExpectItems, {1039}, "5|1"},
         {"expect-state 1045 disabled", Op::ExpectState, {1045}, "disabled"},
         {"key escape", Op::Key, {}, "escape"},
+        {"expect-dword HKLM\\Services\\qrbdivd\\Clients 1", Op::ExpectDword, {1}, "HKLM\\Services\\qrbdivd\\Clients"},
     };
     for (const Good& c : cases) {
         std::vector<ScriptCommand> commands;

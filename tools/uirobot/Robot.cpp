@@ -83,6 +83,34 @@ std::string Joined(const std::vector<std::string>& items)
     return text;
 }
 
+// HKLM\KEY\NAME or HKCU\KEY\NAME: the REG_DWORD value NAME of KEY. False,
+// saying why in why, when it cannot be read.
+bool ReadDword(const std::string& path, DWORD& value, std::string& why)
+{
+    const size_t root = path.find('\\'), name = path.rfind('\\');
+    HKEY top = nullptr;
+    if (root != std::string::npos && path.compare(0, root, "HKLM") == 0)
+        top = HKEY_LOCAL_MACHINE;
+    else if (root != std::string::npos && path.compare(0, root, "HKCU") == 0)
+        top = HKEY_CURRENT_USER;
+    if (!top || name == root) {
+        why = "not HKLM\\KEY\\NAME or HKCU\\KEY\\NAME";
+        return false;
+    }
+    HKEY key = nullptr;
+    DWORD type = 0, size = sizeof value;
+    LONG status = RegOpenKeyExA(top, path.substr(root + 1, name - root - 1).c_str(), 0, KEY_QUERY_VALUE, &key);
+    if (status == ERROR_SUCCESS) {
+        status = RegQueryValueExA(key, path.c_str() + name + 1, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+        RegCloseKey(key);
+    }
+    if (status != ERROR_SUCCESS || type != REG_DWORD) {
+        why = status != ERROR_SUCCESS ? "it cannot be read (error " + std::to_string(status) + ")" : "it is no REG_DWORD";
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int Robot::Run(const std::vector<ScriptCommand>& script)
@@ -131,6 +159,7 @@ bool Robot::Execute(const ScriptCommand& c)
     case Op::ExpectItems: return ExpectItems(c);
     case Op::ExpectState: return ExpectState(c);
     case Op::Key: return Key(c);
+    case Op::ExpectDword: return ExpectDword(c);
     case Op::Timeout:
         if (c.numbers[0] <= 0 || c.numbers[0] > 3600)
             return Fail(c, "a timeout is 1 to 3600 seconds");
@@ -639,6 +668,27 @@ bool Robot::ExpectState(const ScriptCommand& c)
         }))
         return false;
     SayDetail("control %lld is %s", id, state.c_str());
+    return true;
+}
+
+// The registry is live across processes: a value that a driver or another
+// program updates is waited for like a window.
+bool Robot::ExpectDword(const ScriptCommand& c)
+{
+    const DWORD want = static_cast<DWORD>(c.numbers[0]);
+    DWORD value = 0;
+    std::string why;
+    auto ready = [&] {
+        if (!ReadDword(c.text, value, why))
+            return false;
+        why = "it is " + std::to_string(value);
+        return value == want;
+    };
+    if (!Wait(c, options_.timeoutMs, false, ready, [&] {
+            return "expected " + c.text + " to be " + std::to_string(want) + "; " + why;
+        }))
+        return false;
+    SayDetail("%s is %lu", c.text.c_str(), static_cast<unsigned long>(value));
     return true;
 }
 

@@ -69,6 +69,7 @@ private:
     bool ExpectItems(const ScriptCommand& c);
     bool ExpectState(const ScriptCommand& c);
     bool Key(const ScriptCommand& c);
+    bool ExpectDword(const ScriptCommand& c);
     void Finish();
 
     // Polls until ready() holds. Fails on a crash, on the timeout, and when

@@ -47,6 +47,7 @@ const OpInfo kOps[] = {
     {"expect-items", Op::ExpectItems, "is"},
     {"expect-state", Op::ExpectState, "is"},
     {"key", Op::Key, "s"},
+    {"expect-dword", Op::ExpectDword, "sn"},
 };
 
 const char* const kStates[] = {"visible", "hidden", "enabled", "disabled"};

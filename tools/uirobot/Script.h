@@ -34,6 +34,7 @@ enum class Op {
     ExpectItems,
     ExpectState,
     Key,
+    ExpectDword,
 };
 
 struct ScriptCommand {

@@ -74,6 +74,8 @@
 //                            enabled or disabled
 //   key NAME                 press the key NAME (escape or enter) in the
 //                            current window's control with the focus
+//   expect-dword VALUE N     wait until the registry value VALUE, written
+//                            HKLM\KEY\NAME or HKCU\KEY\NAME, is the REG_DWORD N
 //   expect-closed            wait until the current window closes
 //   expect-client-size W H   wait until the current window's client area is
 //                            W x H pixels

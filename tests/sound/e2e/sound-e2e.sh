@@ -71,6 +71,55 @@ card_hex() {
 # The installer's closing line end.
 crlf=0d0a
 
+# The stand-in driver's count of open handles, for the robot's expect-dword.
+driver_clients="$qrbdivd_service\\Clients"
+
+# Wave devices of which none counts: one inactive (that the driver would
+# identify, with a port) and one the driver rejects. The library's first
+# search answers "no more devices", its index already past both.
+none_accepted() {
+    no_wave_key
+    driver_knows 'sb16.drv 0xe015 0x220 1 5 5'
+    wave_device 0000 SB16.DRV 0xe015 'Inactivo' 0
+    wave_device 0001 OTRO.DRV 0x9999 'Rechazado'
+}
+
+# Nine devices that the driver identifies, "Tarjeta 1" to "Tarjeta 9"; the
+# eighth has port 2a0, IRQ 12, DMA 6 and 7, ID 0xe0ff, and the ninth is
+# identified as the first.
+nine_devices() {
+    local n
+    no_wave_key
+    for n in 1 2 3 4 5 6 7 8 9; do
+        wave_device "000$n" "D$(((n - 1) % 8 + 1)).DRV" 0x1 "Tarjeta $n"
+    done
+    driver_knows 'd1.drv 0xe001 0x210 1 5 1' 'd2.drv 0xe002 0x220 1 5 1' 'd3.drv 0xe003 0x230 1 5 1' \
+        'd4.drv 0xe004 0x240 1 5 1' 'd5.drv 0xe005 0x250 1 5 1' 'd6.drv 0xe006 0x260 1 5 1' \
+        'd7.drv 0xe007 0x270 1 5 1' 'd8.drv 0xe0ff 0x2a0 6 12 7'
+}
+
+# What the sound device dialog shows for nine_devices, with the eighth
+# chosen and its smaller DMA picked.
+eighth_of_nine=('expect-items 1038 "Tarjeta 1|Tarjeta 2|Tarjeta 3|Tarjeta 4|Tarjeta 5|Tarjeta 6|Tarjeta 7|Tarjeta 8"'
+    'select 1038 "Tarjeta 8"' 'expect-text 1041 2A0' 'expect-text 1040 12' 'expect-items 1039 "7|6"'
+    'select 1039 6' 'press IDOK')
+
+# ---- the audio setup program ----------------------------------------------------
+
+# audsetup LABEL LINES...: the audio setup program in C:\Sonido, its sound
+# device dialog answered with LINES.
+audsetup() {
+    local label=$1 script=$work/$1.txt
+    shift
+    {
+        echo 'wait-title "Driver QRB"'
+        printf '%s\n' "$@"
+        echo 'expect-exit 0'
+        echo '#= result: passed'
+    } >"$script"
+    robot "$script" "$label"
+}
+
 # ---- the installer ---------------------------------------------------------------
 
 # A copy of the CD as D: whose list installs one small file.
@@ -83,7 +132,9 @@ light_cd() {
 
 # install LABEL [untick] [LINES...]: the installer installs into C:\DemoMB;
 # "untick" clears the autodetection box first; LINES answer the sound
-# device dialog, which must come, or, without LINES, must not.
+# device dialog, which must come, or, without LINES, must not. By the
+# success message the sound step has let go of the driver (it has no open
+# handle left).
 install() {
     local label=$1 untick= script=$work/$1.txt
     shift
@@ -98,6 +149,7 @@ install() {
             echo 'expect-closed'
         fi
         echo 'expect-box "instalado con"'
+        echo "expect-dword $driver_clients 0"
         echo 'press IDOK'
         echo 'expect-exit 0'
         echo '#= result: passed'
@@ -145,7 +197,8 @@ scenario_audsetup_detected() {
     expect_bytes "$sonido/qrbset.cfg" "$(library_hex 'Gravis UltraSound' 11 1 240 0xe023)" "second DMA of -1"
 }
 
-# A first device whose port is 0, and an empty wave key: the card table.
+# A first device whose port is 0, an empty wave key, and subkeys all
+# inactive or rejected: the card table.
 scenario_audsetup_no_usable_device() {
     copy_cd "$work/cd"
     map_drive d "$work/cd"
@@ -158,6 +211,10 @@ scenario_audsetup_no_usable_device() {
     wine_cmd reg add "$qrbdivd_wave_key" /f >/dev/null
     robot audsetup_card_mode.txt audsetup_empty_wave_key
     expect_bytes "$sonido/qrbset.cfg" "$(card_hex 'Sound Blaster' 2 1 210 0xe000)" "empty wave key"
+    rm -f "$sonido/qrbset.cfg"
+    none_accepted
+    robot audsetup_card_mode.txt audsetup_none_accepted
+    expect_bytes "$sonido/qrbset.cfg" "$(card_hex 'Sound Blaster' 2 1 210 0xe000)" "no device accepted"
 }
 
 # Started from a directory without write access, or from one whose path does
@@ -201,9 +258,9 @@ scenario_install_autodetect() {
     expect_bytes "$target/qrbset.cfg" "$(library_hex 'Sound Blaster 16' 5 1 220 0xe015)$crlf" "second DMA -1"
 }
 
-# No device (no wave key, an empty one, no driver): the box stays ticked,
-# the run shows the card table, and nothing is added after the card-table
-# writer; dismissed, nothing is written at all.
+# No device (no wave key, an empty one, none accepted, no driver): the box
+# stays ticked, the run shows the card table, and nothing is added after the
+# card-table writer; dismissed, nothing is written at all.
 scenario_install_no_device() {
     light_cd
     no_wave_key
@@ -214,6 +271,11 @@ scenario_install_no_device() {
     wine_cmd reg add "$qrbdivd_wave_key" /f >/dev/null
     install empty_wave_key 'key escape'
     expect_absent "$target/qrbset.cfg" "empty wave key, dismissed"
+
+    none_accepted
+    install none_accepted 'expect-state 1044 visible' 'select 1038 "Gravis UltraSound"' 'select 1044 240' \
+        'select 1039 5' 'select 1045 11' 'press IDOK'
+    expect_bytes "$target/qrbset.cfg" "$(card_hex 'Gravis UltraSound' 11 5 240 0xe023)" "no device accepted"
 
     wine_cmd reg add "$qrbdivd_service" /v AttachReply /t REG_DWORD /d 2 /f >/dev/null
     install driver_refuses 'press IDOK'
@@ -232,15 +294,31 @@ scenario_install_port_zero() {
     expect_bytes "$target/qrbset.cfg" "$(card_hex 'Sound Blaster 16/AWE32' 5 0 220 0xe015)$crlf" "port 0"
 }
 
-# The box cleared by the user: the dialog in detected mode, the chosen DMA
+# The box cleared by the user: the dialog in detected mode, while the
+# installer holds the library's one handle on the driver; the chosen DMA
 # written through the library and the line closed; dismissed with Escape,
 # the file is only the installer's line end.
 scenario_install_dialog() {
     light_cd
-    install detected untick 'expect-items 1039 "5|1"' 'expect-text 1041 220' 'select 1039 1' 'press IDOK'
+    install detected untick "expect-dword $driver_clients 1" 'expect-items 1039 "5|1"' 'expect-text 1041 220' \
+        'select 1039 1' 'press IDOK'
     expect_bytes "$target/qrbset.cfg" "$(library_hex 'Sound Blaster 16' 5 1 220 0xe015)$crlf" "detected"
     install dismissed untick 'key escape'
     expect_bytes "$target/qrbset.cfg" "$crlf" "dismissed"
+}
+
+# ---- scenarios: both programs ---------------------------------------------------
+
+# Nine devices: both dialogs list the first eight, and the eighth chosen is
+# written with its own numbers (the installer closing the last line).
+scenario_eight_of_nine() {
+    light_cd
+    mkdir -p "$sonido"
+    nine_devices
+    audsetup audsetup_eighth "${eighth_of_nine[@]}"
+    expect_bytes "$sonido/qrbset.cfg" "$(library_hex 'Tarjeta 8' 12 6 2a0 0xe0ff)" "audio setup, the eighth"
+    install install_eighth untick "${eighth_of_nine[@]}"
+    expect_bytes "$target/qrbset.cfg" "$(library_hex 'Tarjeta 8' 12 6 2a0 0xe0ff)$crlf" "installer, the eighth"
 }
 
 e2e_main "$@"

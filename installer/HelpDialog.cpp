@@ -96,6 +96,8 @@ BOOL HelpDialog::OnInitDialog()
 }
 
 // A file that cannot be opened or read leaves the window empty, unreported.
+// The bytes are read as they are; SplitLines reads them as text, the same
+// way in every build.
 void HelpDialog::ReadLines()
 {
     std::FILE* file = std::fopen(path_.c_str(), "rb");

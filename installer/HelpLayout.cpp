@@ -74,14 +74,21 @@ void DrawHelpText(Canvas& canvas, const std::vector<std::string>& lines, const R
 
 std::vector<std::string> SplitLines(const std::string& text)
 {
+    // Read as Windows reads a text file: the DOS end-of-file mark ends it
+    // (editors of the time still wrote one, some padded the file with them),
+    // and CR LF reads as LF while a CR on its own stays.
+    std::string::size_type size = text.find('\x1A');
+    if (size == std::string::npos)
+        size = text.size();
     std::vector<std::string> lines;
     std::string::size_type start = 0;
-    while (start < text.size()) {
+    while (start < size) {
         std::string::size_type end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
+        const bool ended = end < size;
+        if (!ended)
+            end = size;
         std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
+        if (ended && !line.empty() && line.back() == '\r')
             line.pop_back();
         lines.push_back(line);
         start = end + 1;

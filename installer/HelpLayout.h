@@ -44,8 +44,10 @@ void DrawHelpLine(Canvas& canvas, const std::string& line, const Rect& area, Poi
 // passed area's bottom nothing more can be drawn, and the rest is skipped.
 void DrawHelpText(Canvas& canvas, const std::vector<std::string>& lines, const Rect& area);
 
-// The lines of a text, without their line ends (LF or CR LF); a last line
-// without one counts, an empty text has none.
+// The lines of a help file's bytes as a text-mode read gives them on
+// Windows: the text ends at the first Ctrl-Z (0x1A); lines end at LF or
+// CR LF and come without it (a CR elsewhere is text); a last line without
+// a line end counts, an empty text has none.
 std::vector<std::string> SplitLines(const std::string& text);
 
 // Bytes of a help file that are read: a help text is a few pages long.

@@ -27,6 +27,7 @@ struct Seen {
     HFONT handles[3] = {};
     bool fontsGone[3] = {};  // right after the window closed
     std::string face;        // the face GDI gave the normal font
+    int lineHeight = 0;      // the normal font's character height
     // The client area painted on a white bitmap: true where there is ink.
     std::vector<bool> ink;
     int width = 0, height = 0;
@@ -70,6 +71,9 @@ void PaintOnBitmap(HelpDialog& dialog, Seen& out)
     char face[LF_FACESIZE] = "";
     GetTextFaceA(dc, sizeof face, face);
     out.face = face;
+    TEXTMETRICA metrics = {};
+    GetTextMetricsA(dc, &metrics);
+    out.lineHeight = metrics.tmHeight;
     SelectObject(dc, font);
     PatBlt(dc, 0, 0, out.width, out.height, WHITENESS);
     dialog.Paint(dc);
@@ -201,6 +205,17 @@ TEST(HelpDialog, PaintingStaysInTheTextArea)
     EXPECT_FALSE(s.InkIn(0, 0, s.width, s.textArea.top)) << "ink above the area";
     EXPECT_FALSE(s.InkIn(0, s.textArea.bottom, s.width, s.height)) << "ink below the area";
     EXPECT_TRUE(s.InkIn(0, s.textArea.bottom - 40, s.width, s.textArea.bottom)) << "the area is not filled";
+}
+
+// A help file saved with a Ctrl-Z at its end, and whatever follows it: the
+// window shows the text before it and nothing more.
+TEST(HelpDialog, TextEndsAtCtrlZ)
+{
+    const Seen s = Show(WriteText("help_eof.txt", "Texto\r\n\x1A" "Basura tras el final\r\n"));
+    ASSERT_GT(s.lineHeight, 0);
+    const int secondRow = s.textArea.top + s.lineHeight;
+    EXPECT_TRUE(s.InkIn(s.textArea.left, s.textArea.top, s.textArea.right, secondRow));
+    EXPECT_FALSE(s.InkIn(0, secondRow, s.width, s.height)) << "ink below the first line";
 }
 
 }  // namespace

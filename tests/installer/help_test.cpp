@@ -178,6 +178,13 @@ TEST(HelpLayout, LinesOfAFile)
         {"uno\ndos", {"uno", "dos"}},
         {"\r\n\r\nfin\n", {"", "", "fin"}},
         {"a\rb\n", {"a\rb"}},
+        {"a\r", {"a\r"}},
+        // Ctrl-Z ends the text: a file saved with one, or padded with them.
+        {"uno\r\ndos\r\n\x1A", {"uno", "dos"}},
+        {"uno\r\n\x1A\x1A\x1A", {"uno"}},
+        {"uno\x1A" "dos\r\n", {"uno"}},
+        {"uno\r\x1A", {"uno\r"}},
+        {"\x1A" "uno\r\n", {}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.lines, help::SplitLines(c.text)) << c.text;

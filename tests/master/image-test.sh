@@ -30,13 +30,20 @@ for reader in 7z xorriso; do
 done
 # What AUTORUN.INF names is in the root under those names.
 [ -f "$work/7z/ZELMOT.EXE" ] && [ -f "$work/7z/BRUMARIA.ICO" ] || fail "ZELMOT.EXE or BRUMARIA.ICO missing from the root"
-# A mixed-case name and a dot name prove the Joliet tree was read.
-[ -f "$work/7z/Resource.lzh" ] && [ -f "$work/7z/MUSICA/.indice" ] || fail "the Joliet names were not read"
+# Mixed-case names prove the Joliet tree was read.
+[ -f "$work/7z/Resource.lzh" ] && [ -f "$work/7z/PARDEV.dll" ] || fail "the Joliet names were not read"
 
 # Without Joliet, a reader sees the ISO 9660 names: 8.3, upper case.
 for name in ZELMOT.EXE AUTORUN.INF RESOURCE.LZH LONGITUD.DAT INST_100.NFO; do
     grep -aq "$name;1" "$image" || fail "no ISO 9660 name $name"
 done
+# Every ISO 9660 name is one that a reader without Joliet can open (level
+# 1); the disc carries no file that exists only for the tests, such as the
+# dot-named files of the deletion rules.
+bad=$(python3 "$(dirname "$0")/iso-names.py" "$image") || fail "cannot read the ISO 9660 names"
+[ -z "$bad" ] || fail "ISO 9660 names not valid at level 1: $(tr "\n" " " <<<"$bad")"
+dotted=$(cd "$tree" && find . -name '.*' ! -name .)
+[ -z "$dotted" ] || fail "dot-named files on the disc: $(tr "\n" " " <<<"$dotted")"
 label=$(xorriso -indev "$image" -pvd_info 2>/dev/null | sed -n 's/^Volume Id *: *//p')
 [ "$label" = DEMOMB ] || fail "the volume label is [$label]"
 

@@ -330,6 +330,8 @@ scenario_full_install() {
     local cd=$work/cd target=$prefix/drive_c/DemoMB windows=$prefix/drive_c/windows
     local resource=$here/../../../samplecd/resource name
     copy_cd "$cd"
+    # A dot-named entry in the tree, which the copy passes over.
+    printf 'no' >"$cd/MUSICA/.indice"
     printf 'MZ earlier uninstaller' >"$dexal"
     chmod a-w "$dexal"
     # A Wine process first: the first one after a server start carries out

@@ -2,9 +2,16 @@
 # Installs the Debian 12 packages that the builds and the tests need, leaving
 # alone what is already installed. Run as root (or with sudo available).
 #
-# Wine is the 64-bit one only: the 32-bit programs are built, never run here,
-# so neither wine32 nor the i386 architecture is wanted.
+# The 32-bit Wine (wine32 from Debian's i386 architecture) comes too where
+# this machine runs 32-bit code, so that the release's own 32-bit programs run
+# in the tests. Where the kernel refuses 32-bit code, a wine32 that is
+# installed could never start, and Debian's wine script would still pick it:
+# it is removed, and Wine is the 64-bit one only.
 set -euo pipefail
+
+here=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")
+# shellcheck source=probe-32bit.sh
+source "$here/probe-32bit.sh"
 
 packages=(
     cmake g++ googletest python3
@@ -15,12 +22,35 @@ packages=(
     python3-pil python3-numpy fonts-dejavu-core fonts-liberation
 )
 
-# The packages of the list that dpkg does not have installed.
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+    sudo=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+
+installed() {
+    dpkg-query -W -f='${db:Status-Status}\n' "$1" 2>/dev/null | grep -qx installed
+}
+
+if runs_32bit_code; then
+    packages+=(wine32:i386)
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        echo "bootstrap: adding the i386 architecture for the 32-bit Wine"
+        "${sudo[@]}" dpkg --add-architecture i386
+        "${sudo[@]}" apt-get update -q
+    fi
+elif installed wine32:i386; then
+    echo "bootstrap: this machine does not run 32-bit code: removing wine32, which could not start"
+    "${sudo[@]}" apt-get remove -y -q wine32:i386 libwine:i386 </dev/null
+fi
+
+# The packages of the list that dpkg does not have installed, each asked for
+# alone (a name with its architecture, wine32:i386, is one dpkg-query
+# prints without it).
 missing_packages() {
-    local status
-    status=$(dpkg-query -W -f='${Package} ${db:Status-Status}\n' "${packages[@]}" 2>/dev/null || true)
+    local p
     for p in "${packages[@]}"; do
-        grep -qx "$p installed" <<<"$status" || echo "$p"
+        installed "$p" || echo "$p"
     done
 }
 
@@ -32,15 +62,14 @@ if [ ${#missing[@]} -eq 0 ]; then
 fi
 
 echo "bootstrap: installing ${missing[*]}"
-sudo=()
-if [ "$(id -u)" -ne 0 ]; then
-    command -v sudo >/dev/null || { echo "bootstrap: run as root to install packages" >&2; exit 1; }
-    sudo=(sudo)
+if [ ${#sudo[@]} -gt 0 ] && ! command -v sudo >/dev/null; then
+    echo "bootstrap: run as root to install packages" >&2
+    exit 1
 fi
-export DEBIAN_FRONTEND=noninteractive
 "${sudo[@]}" apt-get update -q
 # Recommended packages come along (Wine's X11 libraries and fonts are among
-# them); wine32, also recommended, has no candidate without i386 and is skipped.
+# them); wine32, also recommended, has no candidate without i386 and is then
+# skipped.
 "${sudo[@]}" apt-get install -y -q "${missing[@]}" </dev/null
 
 mapfile -t missing < <(missing_packages)

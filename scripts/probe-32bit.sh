@@ -1,0 +1,23 @@
+# shellcheck shell=bash
+# Whether this machine runs 32-bit x86 code: some kernels are built or booted
+# without it, and the 32-bit Wine then cannot start at all.
+#
+#   runs_32bit_code    true when a 32-bit executable runs here
+#
+# The probe is the smallest static i386 ELF program: _exit(42) through int 0x80.
+
+runs_32bit_code() {
+    local probe status
+    [ "$(uname -m)" = x86_64 ] || [ "$(uname -m)" = i686 ] || return 1
+    probe=$(mktemp) || return 1
+    # ELF header (52 bytes), one program header (32), code (12): load at
+    # 0x08048000, enter at 0x08048054.
+    printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00' >"$probe"
+    printf '\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x60\x00\x00\x00\x60\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00' >>"$probe"
+    printf '\xb8\x01\x00\x00\x00\xbb\x2a\x00\x00\x00\xcd\x80' >>"$probe"
+    chmod +x "$probe"
+    "$probe" 2>/dev/null
+    status=$?
+    rm -f "$probe"
+    [ "$status" -eq 42 ]
+}

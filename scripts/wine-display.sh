@@ -17,6 +17,9 @@
 # Wine's environment (WINEDEBUG and the like). The functions work under
 # "set -e".
 
+# shellcheck source=wine-loader.sh
+source "$(dirname "${BASH_SOURCE[0]}")/wine-loader.sh"
+
 display_xvfb=
 
 display_prefix() {

@@ -21,6 +21,9 @@
 # with output to a log file, so that no lingering Wine process holds on to the
 # output pipes of a test (CTest would wait for them).
 
+# shellcheck source=wine-loader.sh
+source "$(dirname "${BASH_SOURCE[0]}")/wine-loader.sh"
+
 # Bumped whenever the template's contents change, so old templates are rebuilt.
 WINE_TEMPLATE_RECIPE=5
 
@@ -98,8 +101,16 @@ wine_start_server() {
     esac
 }
 
+# Everything a template goes stale with: the recipe, Wine's version, and
+# which of Wine's packages and loaders are installed (a prefix made without
+# wine32 lacks its 32-bit half, and one made with it no longer starts once
+# wine32 is gone).
 wine_template_stamp() {
-    echo "recipe $WINE_TEMPLATE_RECIPE, $(wine --version 2>/dev/null)"
+    echo "recipe $WINE_TEMPLATE_RECIPE, $(wine --version 2>/dev/null), loader $wine_loader"
+    dpkg-query -W -f='${binary:Package} ${Version} ${db:Status-Status}\n' 'wine*' 'libwine*' 2>/dev/null |
+        grep ' installed$' | sort
+    ls /usr/lib/wine 2>/dev/null | tr '\n' ' '
+    echo
 }
 
 wine_build_template() {
@@ -108,7 +119,7 @@ wine_build_template() {
     rm -rf -- "$work"
     mkdir -p -- "$work"
     if ! {
-        WINEPREFIX=$work wineboot --init &&
+        WINEPREFIX=$work wine wineboot --init &&
             WINEPREFIX=$work wine reg add 'HKCU\Software\Wine' /v Version /d win95 /f &&
             WINEPREFIX=$work wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f &&
             # Windows 95's Arial and MS Sans Serif, as Debian's metric twins.

@@ -9,3 +9,8 @@ set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+
+# The disc promises a 486 DX2: Debian's compiler defaults to the Pentium Pro
+# and would use CMOVcc and FCOMI, which fault on a 486.
+set(CMAKE_C_FLAGS_INIT "-march=i486")
+set(CMAKE_CXX_FLAGS_INIT "-march=i486")

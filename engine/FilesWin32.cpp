@@ -1,6 +1,5 @@
 #include "Files.h"
 
-#include <sys/stat.h>
 #include <windows.h>
 
 namespace files {
@@ -61,21 +60,43 @@ bool MakeDirectory(const std::string& path)
     return CreateDirectoryA(path.c_str(), nullptr) != FALSE;
 }
 
+// Size and time come from the directory entry rather than _stat: CRTDLL.DLL,
+// the C library of every Windows 95, fills an older struct _stat whose size
+// and times sit elsewhere than today's headers say. Like _stat, a name with
+// wildcards is no file, and a directory has size 0.
+namespace {
+
+bool FindEntry(const std::string& path, WIN32_FIND_DATAA& found)
+{
+    if (path.find_first_of("*?") != std::string::npos)
+        return false;
+    HANDLE search = FindFirstFileA(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(search);
+    return true;
+}
+
+}  // namespace
+
 bool StatusSize(const std::string& path, uint32_t& size)
 {
-    struct _stat st;
-    if (_stat(path.c_str(), &st) != 0)
+    WIN32_FIND_DATAA found;
+    if (!FindEntry(path, found))
         return false;
-    size = static_cast<uint32_t>(st.st_size);
+    size = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : found.nFileSizeLow;
     return true;
 }
 
 bool StatusTime(const std::string& path, int64_t& seconds)
 {
-    struct _stat st;
-    if (_stat(path.c_str(), &st) != 0)
+    WIN32_FIND_DATAA found;
+    if (!FindEntry(path, found))
         return false;
-    seconds = static_cast<int64_t>(st.st_mtime);
+    // FILETIME counts 100 ns from 1601-01-01 UTC; _stat's seconds count from 1970.
+    const int64_t ticks = (static_cast<int64_t>(found.ftLastWriteTime.dwHighDateTime) << 32) |
+                          found.ftLastWriteTime.dwLowDateTime;
+    seconds = (ticks - 116444736000000000LL) / 10000000;
     return true;
 }
 

@@ -2,32 +2,33 @@
 # Checks that the Windows 95 deliverables can be loaded by Windows 95.
 # (x86_64-w64-mingw32-objdump reads 32- and 64-bit images alike.)
 #
-#   check-imports.sh [--missing LIST] BUILD_DIR|FILE...
+#   check-imports.sh [--exports LIST] BUILD_DIR|FILE...
 #
 # For every .exe and .dll of the build tree (CMake's own probes aside), or for
 # the files named, it prints the imported DLLs and functions and fails when
 #   - the file is not a 32-bit x86 PE image (pei-i386),
-#   - its subsystem version is above 4.0 (Windows 95 refuses to start it),
-#   - it imports a DLL that Windows 95 does not ship and that is not one of
-#     the deliverables (a MinGW runtime DLL means it is not statically linked),
-#   - it imports a function named in LIST (default: tests/win95-missing-imports.txt),
-#     which Windows 95 does not export: the loader would refuse the program.
-# Wide-character functions of the system DLLs only get a note: Windows 95
-# exports them as stubs that fail when called.
+#   - its subsystem or OS version is not exactly 4.0 (Windows 95 refuses a
+#     higher one; a lower one would run it in a compatibility mode),
+#   - it imports a DLL that is neither one of the deliverables nor listed in
+#     LIST (default: tests/win95-exports.txt), the system DLLs every
+#     Windows 95 has (a MinGW runtime DLL means it is not statically linked;
+#     msvcrt.dll is not part of the first Windows 95),
+#   - it imports a function, or an ordinal, that LIST does not name under
+#     that DLL: the loader would refuse the program.
 set -uo pipefail
 
 root=$(dirname "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")")
-missing_list=$root/tests/win95-missing-imports.txt
+exports_list=$root/tests/win95-exports.txt
 objdump=${OBJDUMP:-}
 
 usage() {
-    echo "usage: check-imports.sh [--missing LIST] BUILD_DIR|FILE..." >&2
+    echo "usage: check-imports.sh [--exports LIST] BUILD_DIR|FILE..." >&2
     exit 2
 }
 
 while [ $# -gt 0 ]; do
     case "$1" in
-        --missing) [ $# -ge 2 ] || usage; missing_list=$2; shift 2 ;;
+        --exports) [ $# -ge 2 ] || usage; exports_list=$2; shift 2 ;;
         -*) usage ;;
         *) break ;;
     esac
@@ -40,26 +41,19 @@ if [ -z "$objdump" ]; then
     done
 fi
 [ -n "$objdump" ] || { echo "check-imports: no MinGW objdump found" >&2; exit 2; }
-[ -r "$missing_list" ] || { echo "check-imports: cannot read $missing_list" >&2; exit 2; }
+[ -r "$exports_list" ] || { echo "check-imports: cannot read $exports_list" >&2; exit 2; }
 
-# DLLs that every Windows 95 installation has in its System directory.
-# msvcrt.dll is listed because every MinGW program imports it; an early
-# Windows 95 may lack it, which the installation set has to allow for.
-system_dlls=(advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll lz32.dll
-    mpr.dll msacm32.dll msvcrt.dll msvfw32.dll ole32.dll oleaut32.dll shell32.dll
-    user32.dll version.dll winmm.dll winspool.drv wsock32.dll)
-win95_dlls=" ${system_dlls[*]} "
-
-# Wide-character functions that Windows 95 implements rather than stubs.
-wide_list=(ExtTextOutW GetCharWidthW GetTextExtentExPointW GetTextExtentPointW
-    GetTextExtentPoint32W MessageBoxW MessageBoxExW TextOutW lstrlenW)
-win95_wide=" ${wide_list[*]} "
-
-declare -A missing=()
-while read -r name _; do
-    case "$name" in '' | '#'*) continue ;; esac
-    missing[$name]=1
-done <"$missing_list"
+# "dll name" -> 1 for every listed export; "dll" -> 1 for every listed DLL
+# (lower case).
+declare -A exported=() win95_dlls=()
+section=''
+while read -r line _; do
+    case "$line" in
+        '' | '#'*) continue ;;
+        '['*']') section=${line#[}; section=${section%]}; section=${section,,}; win95_dlls[$section]=1 ;;
+        *) [ -n "$section" ] && exported["$section $line"]=1 ;;
+    esac
+done <"$exports_list"
 
 files=()
 for arg in "$@"; do
@@ -88,6 +82,8 @@ imports_of() {
         /file format/ { print "format", $NF }
         /^MajorSubsystemVersion/ { major = $2 }
         /^MinorSubsystemVersion/ { print "subsystem", major, $2 }
+        /^MajorOSystemVersion/ { osmajor = $2 }
+        /^MinorOSystemVersion/ { print "os", osmajor, $2 }
         /^\tDLL Name:/ { dll = $3; print "dll", dll; next }
         dll != "" && /^$/ { dll = ""; next }
         dll != "" && /<none>/ { print "import", dll, "ordinal:" $2; next }
@@ -115,16 +111,22 @@ for f in "${files[@]}"; do
         fail "$objdump cannot read it"
         continue
     fi
-    format='' subsystem='' dll='' names='' stubs=''
+    format='' subsystem='' os='' dll='' names=''
     while read -r kind a b; do
         case "$kind" in
             format) format=$a ;;
-            subsystem) subsystem="$a.$b"; [ "$a" -le 4 ] || fail "subsystem version $a.$b: Windows 95 needs 4.0" ;;
+            subsystem) subsystem="$a.$b"; [ "$subsystem" = 4.0 ] || fail "subsystem version $subsystem: Windows 95 needs 4.0" ;;
+            os) os="$a.$b"; [ "$os" = 4.0 ] || fail "OS version $os: Windows 95 needs 4.0" ;;
             dll)
                 flush
                 dll=$a
                 lower=${a,,}
-                if [[ "$win95_dlls$own_dlls" != *" $lower "* ]]; then
+                known=''
+                if [ -n "${win95_dlls[$lower]:-}" ]; then
+                    known=list
+                elif [[ "$own_dlls" == *" $lower "* ]]; then
+                    known=own
+                else
                     case "$lower" in
                         lib*) fail "imports the MinGW runtime DLL $a: not statically linked" ;;
                         *) fail "imports $a, which Windows 95 does not ship" ;;
@@ -133,17 +135,17 @@ for f in "${files[@]}"; do
                 ;;
             import)
                 names+=" $b"
-                [ -n "${missing[$b]:-}" ] && fail "imports $a!$b, which Windows 95 lacks"
-                if [[ "$b" == *W && "$win95_wide" != *" $b "* && "$win95_dlls" == *" ${a,,} "* ]]; then
-                    stubs+=" $b"
+                if [ "$known" = list ] && [ -z "${exported["$lower $b"]:-}" ]; then
+                    fail "imports $a!$b, which is not among Windows 95's exports of $a"
                 fi
                 ;;
         esac
     done <<<"$report"
     flush
-    echo "  format $format, subsystem version ${subsystem:-?}"
+    echo "  format $format, subsystem version ${subsystem:-?}, OS version ${os:-?}"
+    [ -n "$subsystem" ] || fail "no subsystem version"
+    [ -n "$os" ] || fail "no OS version"
     [ "$format" = pei-i386 ] || fail "file format $format: the Windows 95 build must be PE32 i386"
-    [ -n "$stubs" ] && echo "  note: stubs on Windows 95 (fail when called):$stubs"
 done
 
 echo "check-imports: ${#files[@]} file(s), $problems problem(s)"

@@ -12,6 +12,12 @@
 #       DISC as an ISO 9660 image with Joliet names (Windows 95 reads the long
 #       names and their case from those) and the volume label DEMOMB. The
 #       same tree gives the same image.
+#   master.sh disc SIZEFILE CDTREE DISC IMAGE --windows95 MAPS
+#       the same, for the Windows 95 release: first every program and DLL of
+#       CDTREE must run on a 486 (scripts/check-486.py, functions named from
+#       the linker maps in MAPS) and load on the first Windows 95
+#       (scripts/check-imports.sh); otherwise nothing is written and the
+#       mastering fails naming the image and what is wrong with it.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 export TZ=UTC LC_ALL=C
@@ -33,8 +39,30 @@ pack() {
     mv -f "$archive.new" "$archive"
 }
 
+# Refuses a tree holding a program that a 486 with the first Windows 95
+# could not run. The reports go to stderr only when something is wrong.
+windows95_checks() {
+    local tree=$1 maps=$2 root log status=0
+    root=$(cd "$here/../.." && pwd)
+    if ! log=$(python3 "$root/scripts/check-486.py" --maps "$maps" "$tree" 2>&1); then
+        grep -E '^  (FAIL|\.\.\.)|^check-486' <<<"$log" >&2
+        status=1
+    fi
+    if ! log=$(bash "$root/scripts/check-imports.sh" "$tree" 2>&1); then
+        grep -E '^== |FAIL|^check-imports' <<<"$log" | grep -B1 -E 'FAIL|^check-imports' >&2
+        status=1
+    fi
+    if [ $status -ne 0 ]; then
+        echo "master.sh: not mastering $tree: a program above would not run on a 486 with Windows 95" >&2
+        exit 1
+    fi
+}
+
 disc() {
     local sizefile=$1 tree=$2 disc=$3 image=$4
+    if [ "${5:-}" = --windows95 ]; then
+        windows95_checks "$tree" "${6:?master.sh: --windows95 needs the maps folder}"
+    fi
     command -v xorriso >/dev/null || { echo "master.sh: xorriso is missing (scripts/bootstrap.sh installs it)" >&2; exit 1; }
     rm -rf "$disc" "$image"
     mkdir -p "$disc"

@@ -59,16 +59,14 @@ missing_packages() {
 deb_src=/etc/apt/sources.list.d/debian-src.sources
 if ! grep -rqs '^Types:.*deb-src\|^deb-src ' /etc/apt/sources.list /etc/apt/sources.list.d; then
     echo "bootstrap: enabling Debian's source packages ($deb_src)"
-    as_root=()
-    [ "$(id -u)" -eq 0 ] || as_root=(sudo)
-    "${as_root[@]}" tee "$deb_src" >/dev/null <<'SOURCES'
+    "${sudo[@]}" tee "$deb_src" >/dev/null <<'SOURCES'
 Types: deb-src
 URIs: http://deb.debian.org/debian
 Suites: bookworm bookworm-updates
 Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 SOURCES
-    "${as_root[@]}" apt-get update -q
+    "${sudo[@]}" apt-get update -q
 fi
 
 mapfile -t missing < <(missing_packages)

@@ -36,10 +36,23 @@ add_subdirectory(${PROJECT_SOURCE_DIR}/win95rt ${win95rt_dir})
 # the Windows 95 system DLLs.
 add_link_options(-nostdlib
   "$<IF:$<STREQUAL:$<TARGET_PROPERTY:TYPE>,SHARED_LIBRARY>,$<TARGET_OBJECTS:win95_crtdll>,$<TARGET_OBJECTS:win95_crtexe>>")
+# The system DLLs' import libraries are linked from copies beside crtdll's:
+# the linker orders a program's import table by the path of each import
+# library, and a build tree elsewhere (/tmp against /work) would otherwise
+# reorder it.
+set(win95_system_libs)
+foreach(dll kernel32 user32 gdi32 advapi32 comctl32 version winmm shell32)
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=lib${dll}.a
+    OUTPUT_VARIABLE found OUTPUT_STRIP_TRAILING_WHITESPACE)
+  configure_file(${found} ${win95rt_dir}/lib${dll}.a COPYONLY)
+  list(APPEND win95_system_libs ${win95rt_dir}/lib${dll}.a)
+endforeach()
+list(JOIN win95_system_libs " " win95_system_libs)
+# A program's own -ladvapi32 and the like find the copies first.
+add_link_options(-L${win95rt_dir})
 set(CMAKE_CXX_STANDARD_LIBRARIES "-Wl,--start-group ${win95rt_dir}/libwin95rt.a \
 ${win95rt_dir}/libwin95_mingw32.a ${win95rt_dir}/libwin95_mingwex.a ${win95rt_dir}/libwin95_crtdll_extra.a \
-${crtdll_import} -lgcc -Wl,--end-group \
--lkernel32 -luser32 -lgdi32 -ladvapi32 -lcomctl32 -lversion -lwinmm -lshell32")
+${crtdll_import} -lgcc -Wl,--end-group ${win95_system_libs}")
 add_library(win95_runtime INTERFACE)
 add_dependencies(win95_runtime win95rt win95_mingw32 win95_mingwex win95_crtdll_extra
   win95_crtdll_imports win95_crtexe win95_crtdll)
@@ -57,3 +70,22 @@ add_link_options("LINKER:-Map,${CMAKE_BINARY_DIR}/maps/$<TARGET_FILE_NAME:$<TARG
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/maps)
 add_link_options(-Wl,--subsystem,windows:4.0,--major-os-version,4,--minor-os-version,0
   -Wl,--major-subsystem-version,4,--minor-subsystem-version,0)
+
+# The runtime is linked through CMAKE_CXX_STANDARD_LIBRARIES, after each
+# program's own libraries, where CMake sees no file dependency: every
+# program and DLL under DIR is relinked when a runtime library changes.
+function(win95_relink_on_runtime dir)
+  get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+  foreach(target ${targets})
+    get_target_property(type ${target} TYPE)
+    if(type STREQUAL "EXECUTABLE" OR type STREQUAL "SHARED_LIBRARY")
+      set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS
+        ${win95rt_dir}/libwin95rt.a ${win95rt_dir}/libwin95_mingw32.a ${win95rt_dir}/libwin95_mingwex.a
+        ${win95rt_dir}/libwin95_crtdll_extra.a ${crtdll_import})
+    endif()
+  endforeach()
+  get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+  foreach(subdir ${subdirs})
+    win95_relink_on_runtime(${subdir})
+  endforeach()
+endfunction()

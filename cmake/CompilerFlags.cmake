@@ -11,8 +11,15 @@ if(WIN32)
   # No MinGW runtime DLLs to ship: everything is linked in.
   add_link_options(-static -static-libgcc -static-libstdc++)
   add_compile_definitions(WIN32_LEAN_AND_MEAN)
+  # The same sources give the same images: no link time in the PE headers or
+  # the export table, and no build machine's paths in the text (assertions
+  # name their file).
+  add_link_options(-Wl,--no-insert-timestamp)
+  add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=;-ffile-prefix-map=${PROJECT_BINARY_DIR}/=>")
 endif()
 
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "i686")
   set(ZELMOT_WIN95_TARGET ON)
+  # The release carries no symbols: a third of the size of an image.
+  add_link_options(-s)
 endif()

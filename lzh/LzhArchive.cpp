@@ -367,6 +367,27 @@ LzhArchive::HeaderResult LzhArchive::SkipExtendedHeaders()
     return HeaderGood;
 }
 
+// Takes the next run of the entry's compressed bytes from the input. Past
+// them the bit reader gets made-up zeros, and a failed input gives zeros too
+// (GetByte's no-byte value reduced to 8 bits), each counted as a byte taken.
+unsigned LzhArchive::RefillInput()
+{
+    if (compressedLeft_ == 0) {
+        ++overrun_;
+        return 0;
+    }
+    const uint32_t n = compressedLeft_ < sizeof inputBytes_ ? compressedLeft_ : sizeof inputBytes_;
+    const uint32_t got = input_->GetBytes(inputBytes_, n);
+    if (got == 0) {
+        --compressedLeft_;
+        return 0;
+    }
+    compressedLeft_ -= got;
+    nextInput_ = inputBytes_ + 1;
+    endInput_ = inputBytes_ + got;
+    return inputBytes_[0];
+}
+
 bool LzhArchive::PassOn(uint32_t n, bool writeOutput)
 {
     if (writeOutput) {

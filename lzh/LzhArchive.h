@@ -59,42 +59,55 @@ public:
         ;
 
     // Bit reader used by the decoder: the next input bits sit at the top of
-    // bitBuffer_, oldest first.
-    void FillBits(int n)
+    // buffer, oldest first; the low count bits of pendingByte follow them.
+    struct BitState {
+        uint32_t buffer;
+        unsigned pendingByte;
+        int count;
+    };
+    // The decoder keeps a copy in locals for a whole chunk and hands it back.
+    BitState& Bits() { return bits_; }
+
+    // n is at most 31.
+    void FillBits(BitState& bits, int n)
     {
-        bitBuffer_ = n >= 32 ? 0 : bitBuffer_ << n;
-        while (n > bitCount_) {
-            n -= bitCount_;
-            bitBuffer_ |= n >= 32 ? 0 : uint32_t(pendingByte_) << n;
-            pendingByte_ = NextCompressedByte();
-            bitCount_ = 8;
+        bits.buffer <<= n;
+        while (n > bits.count) {
+            n -= bits.count;
+            bits.buffer |= uint32_t(bits.pendingByte) << n;
+            bits.pendingByte = NextCompressedByte();
+            bits.count = 8;
         }
-        bitCount_ -= n;
-        bitBuffer_ |= pendingByte_ >> bitCount_;
+        bits.count -= n;
+        bits.buffer |= bits.pendingByte >> bits.count;
     }
-    unsigned GetBits(int n)
+    unsigned GetBits(BitState& bits, int n)
     {
-        unsigned bits = n >= 1 ? bitBuffer_ >> (32 - n) : 0;
-        FillBits(n);
-        return bits;
+        unsigned value = n >= 1 ? bits.buffer >> (32 - n) : 0;
+        FillBits(bits, n);
+        return value;
     }
+    void FillBits(int n) { FillBits(bits_, n); }
+    unsigned GetBits(int n) { return GetBits(bits_, n); }
     void InitBits()
     {
-        bitBuffer_ = 0;
-        pendingByte_ = 0;
-        bitCount_ = 0;
+        bits_ = BitState{0, 0, 0};
         overrun_ = 0;
-        fetched_ = 0;
         dataBytes_ = compressedLeft_;
-        FillBits(32);
+        nextInput_ = endInput_ = inputBytes_;
+        // The first four bytes: two steps, as no shift may reach 32 places.
+        FillBits(16);
+        FillBits(16);
     }
-    uint32_t BitBuffer() const { return bitBuffer_; }
+    uint32_t BitBuffer() const { return bits_.buffer; }
     // Bits of the entry's compressed data not yet consumed (negative once the
     // reader has run past them): the 32 bits of the buffer and the unused bits
     // of the pending byte are still to come.
     int64_t BitsLeft() const
     {
-        return 8 * int64_t(dataBytes_) - (8 * int64_t(fetched_) - bitCount_ - 32);
+        // Bytes moved into the bit reader, made-up zeros past the end included.
+        const int64_t fetched = int64_t(dataBytes_) - compressedLeft_ - (endInput_ - nextInput_) + overrun_;
+        return 8 * int64_t(dataBytes_) - (8 * fetched - bits_.count - 32);
     }
 
     // Reading stops this many bytes past the compressed data: the bit reader
@@ -118,14 +131,11 @@ protected:
 private:
     unsigned NextCompressedByte()
     {
-        ++fetched_;
-        if (compressedLeft_ == 0) {
-            ++overrun_;
-            return 0;
-        }
-        --compressedLeft_;
-        return static_cast<unsigned>(input_->GetByte()) & 0xFF;
+        if (nextInput_ != endInput_)
+            return *nextInput_++;
+        return RefillInput();
     }
+    unsigned RefillInput();
 
     int ExtractEntry(StreamFile& input);
     enum HeaderResult { HeaderGood, HeaderFailed, HeaderDamaged };
@@ -146,13 +156,15 @@ private:
     uint16_t crcTableBy_[3][256];
     uint32_t crc_ = 0;
 
-    uint32_t bitBuffer_ = 0;
-    unsigned pendingByte_ = 0;
-    int bitCount_ = 0;
-    uint32_t compressedLeft_ = 0;
+    BitState bits_ = {0, 0, 0};
+    uint32_t compressedLeft_ = 0;  // compressed bytes not yet taken from the input
     uint32_t overrun_ = 0;
-    uint32_t fetched_ = 0;    // bytes moved into the bit reader, zeros past the end included
     uint32_t dataBytes_ = 0;  // compressed data bytes of the entry
+    // Compressed bytes taken from the input and not yet moved into the bit
+    // reader; never more than the entry's data holds.
+    uint8_t inputBytes_[4096];
+    const uint8_t* nextInput_ = inputBytes_;
+    const uint8_t* endInput_ = inputBytes_;
 
     uint32_t remaining_ = 0;
     StreamFile* input_ = nullptr;

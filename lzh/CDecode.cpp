@@ -16,56 +16,104 @@ void CDecode::DecodeStart()
     badTable_ = false;
 }
 
+// The bit reader's state lives in locals for the whole chunk, and so do the
+// block's symbol count and the copy position: every store into the window
+// could otherwise alias them and force them through memory at each symbol.
 void CDecode::Decode(uint32_t count, uint8_t* buffer)
 {
-    // Locals: stores into the window could alias the members.
-    uint32_t r = 0;
+    LzhArchive::BitState bits = owner_->Bits();
+    uint32_t blockLeft = blockSize_;
     uint32_t from = copyPosition_;
-    int32_t pending = pendingCopies_;
+    uint32_t r = 0;
+    uint32_t pending = pendingCopies_ > 0 ? static_cast<uint32_t>(pendingCopies_) : 0;
     for (;;) {
-        while (pending > 0) {
-            // Copy what fits before the chunk ends or the source wraps.
-            uint32_t n = static_cast<uint32_t>(pending);
-            if (n > count - r)
-                n = count - r;
-            if (n > WindowSize - from)
-                n = WindowSize - from;
-            if (n >= 16 && (from + n <= r || r + n <= from)) {
-                std::memcpy(buffer + r, buffer + from, n);
-            } else {
-                // Overlapping copies repeat what they have just written.
-                for (uint32_t i = 0; i < n; i++)
-                    buffer[r + i] = buffer[from + i];
-            }
-            r += n;
-            from = (from + n) & WindowMask;
-            pending -= static_cast<int32_t>(n);
-            if (r == count) {
-                copyPosition_ = from;
-                pendingCopies_ = pending;
-                return;
+        if (pending > 0)
+            r = CopyAcrossEdges(buffer, r, count, from, pending);
+        if (r == count)
+            break;
+        if (blockLeft == 0) {
+            // A count of 0 read from the stream wraps round here to 2^32 - 1.
+            owner_->Bits() = bits;
+            blockLeft = StartBlock();
+            bits = owner_->Bits();
+            if (blockLeft == 0 && badTable_) {
+                std::memset(buffer + r, 0, count - r);
+                break;
             }
         }
-        unsigned c = DecodeChar();
+        --blockLeft;
+        const unsigned c = DecodeChar(bits);
         if (c <= 255) {
-            buffer[r] = static_cast<uint8_t>(c);
-            if (++r == count) {
-                copyPosition_ = from;
-                pendingCopies_ = pending;
-                return;
-            }
+            buffer[r++] = static_cast<uint8_t>(c);
             continue;
         }
-        pending = static_cast<int32_t>(c) - 253;
-        from = (r - DecodePosition() - 1) & WindowMask;
+        const uint32_t length = c - 253;
+        const uint32_t distance = DecodePosition(bits) + 1;
+        from = (r - distance) & WindowMask;
+        if (length <= count - r && length <= WindowSize - from && distance >= 4 &&
+            distance <= WindowSize - 4) {
+            CopyMatch(buffer + r, buffer + from, length);
+            r += length;
+        } else {
+            pending = length;
+        }
     }
+    owner_->Bits() = bits;
+    blockSize_ = blockLeft;
+    copyPosition_ = from;
+    pendingCopies_ = static_cast<int32_t>(pending);
+}
+
+// A match within the chunk whose source neither wraps round the window nor
+// lies within four bytes of its destination.
+inline void CDecode::CopyMatch(uint8_t* to, const uint8_t* from, uint32_t length)
+{
+    if (length >= 32 && (from + length <= to || to + length <= from)) {
+        std::memcpy(to, from, length);
+        return;
+    }
+    // Four bytes at a time read only bytes already in place, whether the
+    // source lies before the destination or (from the window's far end)
+    // after it: the two are at least four apart.
+    uint32_t i = 0;
+    for (; i + 4 <= length; i += 4) {
+        uint32_t word;
+        std::memcpy(&word, from + i, 4);
+        std::memcpy(to + i, &word, 4);
+    }
+    for (; i < length; i++)
+        to[i] = from[i];
+}
+
+// Any other copy: byte by byte, the source wrapping round the window and the
+// copy stopping where the chunk ends. Returns the new output position.
+uint32_t CDecode::CopyAcrossEdges(uint8_t* buffer, uint32_t r, uint32_t count, uint32_t& from,
+                                  uint32_t& pending)
+{
+    while (pending > 0 && r < count) {
+        uint32_t n = pending;
+        if (n > count - r)
+            n = count - r;
+        if (n > WindowSize - from)
+            n = WindowSize - from;
+        if (from + 1 == r || (from == WindowMask && r == 0)) {
+            // Distance 1 repeats the last byte.
+            std::memset(buffer + r, buffer[(r - 1) & WindowMask], n);
+        } else {
+            for (uint32_t i = 0; i < n; i++)
+                buffer[r + i] = buffer[from + i];
+        }
+        r += n;
+        from = (from + n) & WindowMask;
+        pending -= n;
+    }
+    return r;
 }
 
 // Walks from a table entry down the tree, one input bit per level starting at
 // the given bit of the bit buffer, until it reaches a symbol below limit.
-unsigned CDecode::WalkTree(unsigned j, unsigned limit, int bit)
+unsigned CDecode::WalkTree(unsigned j, unsigned limit, int bit, uint32_t bits)
 {
-    uint32_t bits = owner_->BitBuffer();
     uint32_t mask = 1u << bit;
     while (j >= limit) {
         if (mask == 0 || j >= static_cast<unsigned>(TreeSize)) {
@@ -78,47 +126,54 @@ unsigned CDecode::WalkTree(unsigned j, unsigned limit, int bit)
     return j;
 }
 
-unsigned CDecode::DecodeChar()
+// Reads a block header into the tables; the block's symbol count, or 0 with
+// the table marked bad.
+uint32_t CDecode::StartBlock()
 {
-    if (blockSize_ == 0) {
-        if (badTable_)
-            return 0;
-        // Past the data the reader supplies zero bits, and zeros read as a
-        // block of one-symbol codes that never ends (count 0) and consumes
-        // nothing: a block header that does not lie wholly within the data
-        // is damage. Too few bits for the shortest header is known at once.
-        if (owner_->BitsLeft() < MinBlockHeaderBits) {
-            ReportBadTable();
-            return 0;
-        }
-        blockSize_ = owner_->GetBits(16);
-        ReadLengths(NT, TBIT, 3);
-        ReadCharLengths();
-        ReadLengths(NP, PBIT, NoSpecial);
-        if (!badTable_ && owner_->BitsLeft() < 0)
-            ReportBadTable();
-        if (badTable_) {
-            blockSize_ = 0;
-            return 0;
-        }
+    if (badTable_)
+        return 0;
+    // Past the data the reader supplies zero bits, and zeros read as a
+    // block of one-symbol codes that never ends (count 0) and consumes
+    // nothing: a block header that does not lie wholly within the data
+    // is damage. Too few bits for the shortest header is known at once.
+    if (owner_->BitsLeft() < MinBlockHeaderBits) {
+        ReportBadTable();
+        return 0;
     }
-    --blockSize_;
-    unsigned j = charTable_[owner_->BitBuffer() >> (32 - CharTableBits)];
+    uint32_t size = owner_->GetBits(16);
+    ReadLengths(NT, TBIT, 3);
+    ReadCharLengths();
+    ReadLengths(NP, PBIT, NoSpecial);
+    if (!badTable_ && owner_->BitsLeft() < 0)
+        ReportBadTable();
+    // A count of 0 is taken as 2^32: it never runs out within an entry.
+    return badTable_ ? 0 : size;
+}
+
+inline unsigned CDecode::DecodeChar(LzhArchive::BitState& bits)
+{
+    unsigned j = charTable_[bits.buffer >> (32 - CharTableBits)];
     if (j >= static_cast<unsigned>(NC))
-        j = WalkTree(j, NC, 31 - CharTableBits);
-    owner_->FillBits(charLength_[j]);
+        j = WalkTree(j, NC, 31 - CharTableBits, bits.buffer);
+    owner_->FillBits(bits, charLength_[j]);
     return j;
 }
 
-unsigned CDecode::DecodePosition()
+// The position code and its j - 1 extra bits (at most 16 + 12) leave the bit
+// buffer in one step; the buffer always holds 32 bits.
+inline unsigned CDecode::DecodePosition(LzhArchive::BitState& bits)
 {
-    unsigned j = ptTable_[owner_->BitBuffer() >> (32 - PtTableBits)];
+    unsigned j = ptTable_[bits.buffer >> (32 - PtTableBits)];
     if (j >= static_cast<unsigned>(NP))
-        j = WalkTree(j, NP, 31 - PtTableBits);
-    owner_->FillBits(ptLength_[j]);
-    if (j == 0)
-        return 0;
-    return (1u << (j - 1)) + owner_->GetBits(static_cast<int>(j) - 1);
+        j = WalkTree(j, NP, 31 - PtTableBits, bits.buffer);
+    const int length = ptLength_[j];
+    if (j <= 1) {
+        owner_->FillBits(bits, length);
+        return j;
+    }
+    const unsigned extra = (bits.buffer << length) >> (33 - j);
+    owner_->FillBits(bits, length + static_cast<int>(j) - 1);
+    return (1u << (j - 1)) + extra;
 }
 
 void CDecode::ReadLengths(int nn, int nbit, int special)
@@ -192,7 +247,7 @@ void CDecode::ReadCharLengths()
     while (i < n) {
         unsigned c = ptTable_[owner_->BitBuffer() >> (32 - PtTableBits)];
         if (c >= static_cast<unsigned>(NT))
-            c = WalkTree(c, NT, 31 - PtTableBits);
+            c = WalkTree(c, NT, 31 - PtTableBits, owner_->BitBuffer());
         if (badTable_)
             return;
         owner_->FillBits(ptLength_[c]);

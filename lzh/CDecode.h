@@ -3,9 +3,9 @@
 // sent at the start of every block.
 #pragma once
 
-#include <cstdint>
+#include "LzhArchive.h"
 
-class LzhArchive;
+#include <cstdint>
 
 class CDecode {
 public:
@@ -41,9 +41,13 @@ public:
     bool BadTable() const { return badTable_; }
 
 private:
-    unsigned DecodeChar();
-    unsigned DecodePosition();
-    unsigned WalkTree(unsigned j, unsigned limit, int bit);
+    uint32_t StartBlock();
+    unsigned DecodeChar(LzhArchive::BitState& bits);
+    unsigned DecodePosition(LzhArchive::BitState& bits);
+    void CopyMatch(uint8_t* to, const uint8_t* from, uint32_t length);
+    uint32_t CopyAcrossEdges(uint8_t* buffer, uint32_t r, uint32_t count, uint32_t& from,
+                             uint32_t& pending);
+    unsigned WalkTree(unsigned j, unsigned limit, int bit, uint32_t bits);
     void ReadLengths(int nn, int nbit, int special);
     void ReadCharLengths();
     bool MakeTable(int nchar, const uint8_t* lengths, int tablebits, uint16_t* table);

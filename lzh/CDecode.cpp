@@ -6,6 +6,84 @@
 
 uint32_t CDecode::copyPosition_ = 0;
 
+// The owner's bit reader as the decoder holds it in locals for a chunk: the
+// buffer, then count bits at the top of reserve, then the bytes from next.
+// Bytes are taken two at a time, but only from the run of input bytes in
+// hand, so that whole bytes still in reserve can be handed back when the
+// state returns to the owner's form: a pending byte with at most 7 bits left.
+class CDecode::ChunkBits {
+public:
+    explicit ChunkBits(LzhArchive& owner) : owner_(owner) { Load(); }
+
+    void Load()
+    {
+        const LzhArchive::BitState& s = owner_.Bits();
+        buffer_ = s.buffer;
+        count_ = s.count;
+        reserve_ = count_ == 0 ? 0 : uint32_t(s.pendingByte) << (32 - count_);
+        next_ = s.next;
+        end_ = s.end;
+    }
+
+    void Store()
+    {
+        LzhArchive::BitState& s = owner_.Bits();
+        const int left = count_ & 7;
+        s.buffer = buffer_;
+        s.count = left;
+        // The pending byte's moved bits end the buffer; the rest lead reserve.
+        s.pendingByte = ((buffer_ << left) | (left == 0 ? 0 : reserve_ >> (32 - left))) & 0xFF;
+        s.next = next_ - (count_ >> 3);
+        s.end = end_;
+    }
+
+    uint32_t Buffer() const { return buffer_; }
+
+    // n is at most 16.
+    void Skip(int n)
+    {
+        if (count_ < n)
+            TopUp(n);
+        buffer_ = (buffer_ << n) | ((reserve_ >> 1) >> (31 - n));
+        reserve_ <<= n;
+        count_ -= n;
+    }
+
+private:
+    void TopUp(int n)
+    {
+        if (end_ - next_ >= 2) {
+            reserve_ |= (uint32_t(next_[0]) << 8 | next_[1]) << (16 - count_);
+            next_ += 2;
+            count_ += 16;
+        } else {
+            TakeBytes(n);
+        }
+    }
+
+    // One byte at a time, as the owner's reader takes them: a new run of
+    // input, or made-up zeros past the data, leave no whole byte in reserve.
+    void TakeBytes(int n)
+    {
+        LzhArchive::BitState s = owner_.Bits();
+        s.next = next_;
+        s.end = end_;
+        while (count_ < n) {
+            reserve_ |= owner_.NextByte(s) << (24 - count_);
+            count_ += 8;
+        }
+        next_ = s.next;
+        end_ = s.end;
+    }
+
+    LzhArchive& owner_;
+    uint32_t buffer_;
+    uint32_t reserve_;
+    int count_;
+    const uint8_t* next_;
+    const uint8_t* end_;
+};
+
 CDecode::CDecode(LzhArchive* owner) : owner_(owner) {}
 
 void CDecode::DecodeStart()
@@ -21,21 +99,17 @@ void CDecode::DecodeStart()
 // could otherwise alias them and force them through memory at each symbol.
 void CDecode::Decode(uint32_t count, uint8_t* buffer)
 {
-    LzhArchive::BitState bits = owner_->Bits();
+    ChunkBits bits(*owner_);
     uint32_t blockLeft = blockSize_;
     uint32_t from = copyPosition_;
-    uint32_t r = 0;
     uint32_t pending = pendingCopies_ > 0 ? static_cast<uint32_t>(pendingCopies_) : 0;
-    for (;;) {
-        if (pending > 0)
-            r = CopyAcrossEdges(buffer, r, count, from, pending);
-        if (r == count)
-            break;
+    uint32_t r = CopyAcrossEdges(buffer, 0, count, from, pending);
+    while (r < count) {
         if (blockLeft == 0) {
             // A count of 0 read from the stream wraps round here to 2^32 - 1.
-            owner_->Bits() = bits;
+            bits.Store();
             blockLeft = StartBlock();
-            bits = owner_->Bits();
+            bits.Load();
             if (blockLeft == 0 && badTable_) {
                 std::memset(buffer + r, 0, count - r);
                 break;
@@ -50,22 +124,22 @@ void CDecode::Decode(uint32_t count, uint8_t* buffer)
         const uint32_t length = c - 253;
         const uint32_t distance = DecodePosition(bits) + 1;
         from = (r - distance) & WindowMask;
-        if (length <= count - r && length <= WindowSize - from && distance >= 4 &&
-            distance <= WindowSize - 4) {
+        if (length <= count - r && length <= WindowSize - from && distance - 4 <= WindowSize - 8) {
             CopyMatch(buffer + r, buffer + from, length);
             r += length;
         } else {
             pending = length;
+            r = CopyAcrossEdges(buffer, r, count, from, pending);
         }
     }
-    owner_->Bits() = bits;
+    bits.Store();
     blockSize_ = blockLeft;
     copyPosition_ = from;
     pendingCopies_ = static_cast<int32_t>(pending);
 }
 
 // A match within the chunk whose source neither wraps round the window nor
-// lies within four bytes of its destination.
+// lies within four bytes of its destination (4 <= distance <= 8188).
 inline void CDecode::CopyMatch(uint8_t* to, const uint8_t* from, uint32_t length)
 {
     if (length >= 32 && (from + length <= to || to + length <= from)) {
@@ -150,29 +224,25 @@ uint32_t CDecode::StartBlock()
     return badTable_ ? 0 : size;
 }
 
-inline unsigned CDecode::DecodeChar(LzhArchive::BitState& bits)
+inline unsigned CDecode::DecodeChar(ChunkBits& bits)
 {
-    unsigned j = charTable_[bits.buffer >> (32 - CharTableBits)];
+    unsigned j = charTable_[bits.Buffer() >> (32 - CharTableBits)];
     if (j >= static_cast<unsigned>(NC))
-        j = WalkTree(j, NC, 31 - CharTableBits, bits.buffer);
-    owner_->FillBits(bits, charLength_[j]);
+        j = WalkTree(j, NC, 31 - CharTableBits, bits.Buffer());
+    bits.Skip(charLength_[j]);
     return j;
 }
 
-// The position code and its j - 1 extra bits (at most 16 + 12) leave the bit
-// buffer in one step; the buffer always holds 32 bits.
-inline unsigned CDecode::DecodePosition(LzhArchive::BitState& bits)
+inline unsigned CDecode::DecodePosition(ChunkBits& bits)
 {
-    unsigned j = ptTable_[bits.buffer >> (32 - PtTableBits)];
+    unsigned j = ptTable_[bits.Buffer() >> (32 - PtTableBits)];
     if (j >= static_cast<unsigned>(NP))
-        j = WalkTree(j, NP, 31 - PtTableBits, bits.buffer);
-    const int length = ptLength_[j];
-    if (j <= 1) {
-        owner_->FillBits(bits, length);
+        j = WalkTree(j, NP, 31 - PtTableBits, bits.Buffer());
+    bits.Skip(ptLength_[j]);
+    if (j <= 1)
         return j;
-    }
-    const unsigned extra = (bits.buffer << length) >> (33 - j);
-    owner_->FillBits(bits, length + static_cast<int>(j) - 1);
+    const unsigned extra = bits.Buffer() >> (33 - j);
+    bits.Skip(static_cast<int>(j) - 1);
     return (1u << (j - 1)) + extra;
 }
 

@@ -3,9 +3,9 @@
 // sent at the start of every block.
 #pragma once
 
-#include "LzhArchive.h"
-
 #include <cstdint>
+
+class LzhArchive;
 
 class CDecode {
 public:
@@ -41,9 +41,11 @@ public:
     bool BadTable() const { return badTable_; }
 
 private:
+    class ChunkBits;
+
     uint32_t StartBlock();
-    unsigned DecodeChar(LzhArchive::BitState& bits);
-    unsigned DecodePosition(LzhArchive::BitState& bits);
+    unsigned DecodeChar(ChunkBits& bits);
+    unsigned DecodePosition(ChunkBits& bits);
     void CopyMatch(uint8_t* to, const uint8_t* from, uint32_t length);
     uint32_t CopyAcrossEdges(uint8_t* buffer, uint32_t r, uint32_t count, uint32_t& from,
                              uint32_t& pending);

@@ -370,7 +370,7 @@ LzhArchive::HeaderResult LzhArchive::SkipExtendedHeaders()
 // Takes the next run of the entry's compressed bytes from the input. Past
 // them the bit reader gets made-up zeros, and a failed input gives zeros too
 // (GetByte's no-byte value reduced to 8 bits), each counted as a byte taken.
-unsigned LzhArchive::RefillInput()
+unsigned LzhArchive::RefillInput(BitState& bits)
 {
     if (compressedLeft_ == 0) {
         ++overrun_;
@@ -383,8 +383,8 @@ unsigned LzhArchive::RefillInput()
         return 0;
     }
     compressedLeft_ -= got;
-    nextInput_ = inputBytes_ + 1;
-    endInput_ = inputBytes_ + got;
+    bits.next = inputBytes_ + 1;
+    bits.end = inputBytes_ + got;
     return inputBytes_[0];
 }
 

@@ -59,42 +59,44 @@ public:
         ;
 
     // Bit reader used by the decoder: the next input bits sit at the top of
-    // buffer, oldest first; the low count bits of pendingByte follow them.
+    // buffer, oldest first; the low count bits of pendingByte follow them,
+    // then the compressed bytes from next to end, then the rest of the data.
     struct BitState {
         uint32_t buffer;
         unsigned pendingByte;
         int count;
+        const uint8_t* next;
+        const uint8_t* end;
     };
-    // The decoder keeps a copy in locals for a whole chunk and hands it back.
+    // The decoder takes the state over for a whole chunk and hands it back.
     BitState& Bits() { return bits_; }
+    // The next compressed byte; made-up zeros past the entry's data.
+    unsigned NextByte(BitState& bits) { return bits.next != bits.end ? *bits.next++ : RefillInput(bits); }
 
     // n is at most 31.
-    void FillBits(BitState& bits, int n)
+    void FillBits(int n)
     {
-        bits.buffer <<= n;
-        while (n > bits.count) {
-            n -= bits.count;
-            bits.buffer |= uint32_t(bits.pendingByte) << n;
-            bits.pendingByte = NextCompressedByte();
-            bits.count = 8;
+        bits_.buffer <<= n;
+        while (n > bits_.count) {
+            n -= bits_.count;
+            bits_.buffer |= uint32_t(bits_.pendingByte) << n;
+            bits_.pendingByte = NextByte(bits_);
+            bits_.count = 8;
         }
-        bits.count -= n;
-        bits.buffer |= bits.pendingByte >> bits.count;
+        bits_.count -= n;
+        bits_.buffer |= bits_.pendingByte >> bits_.count;
     }
-    unsigned GetBits(BitState& bits, int n)
+    unsigned GetBits(int n)
     {
-        unsigned value = n >= 1 ? bits.buffer >> (32 - n) : 0;
-        FillBits(bits, n);
+        unsigned value = n >= 1 ? bits_.buffer >> (32 - n) : 0;
+        FillBits(n);
         return value;
     }
-    void FillBits(int n) { FillBits(bits_, n); }
-    unsigned GetBits(int n) { return GetBits(bits_, n); }
     void InitBits()
     {
-        bits_ = BitState{0, 0, 0};
+        bits_ = BitState{0, 0, 0, inputBytes_, inputBytes_};
         overrun_ = 0;
         dataBytes_ = compressedLeft_;
-        nextInput_ = endInput_ = inputBytes_;
         // The first four bytes: two steps, as no shift may reach 32 places.
         FillBits(16);
         FillBits(16);
@@ -106,7 +108,7 @@ public:
     int64_t BitsLeft() const
     {
         // Bytes moved into the bit reader, made-up zeros past the end included.
-        const int64_t fetched = int64_t(dataBytes_) - compressedLeft_ - (endInput_ - nextInput_) + overrun_;
+        const int64_t fetched = int64_t(dataBytes_) - compressedLeft_ - (bits_.end - bits_.next) + overrun_;
         return 8 * int64_t(dataBytes_) - (8 * fetched - bits_.count - 32);
     }
 
@@ -129,13 +131,7 @@ protected:
     const char* EntryName() const { return name_; }
 
 private:
-    unsigned NextCompressedByte()
-    {
-        if (nextInput_ != endInput_)
-            return *nextInput_++;
-        return RefillInput();
-    }
-    unsigned RefillInput();
+    unsigned RefillInput(BitState& bits);
 
     int ExtractEntry(StreamFile& input);
     enum HeaderResult { HeaderGood, HeaderFailed, HeaderDamaged };
@@ -156,15 +152,13 @@ private:
     uint16_t crcTableBy_[3][256];
     uint32_t crc_ = 0;
 
-    BitState bits_ = {0, 0, 0};
+    BitState bits_ = {0, 0, 0, nullptr, nullptr};
     uint32_t compressedLeft_ = 0;  // compressed bytes not yet taken from the input
     uint32_t overrun_ = 0;
     uint32_t dataBytes_ = 0;  // compressed data bytes of the entry
-    // Compressed bytes taken from the input and not yet moved into the bit
-    // reader; never more than the entry's data holds.
+    // Compressed bytes taken from the input for the bit reader; never more
+    // than the entry's data holds.
     uint8_t inputBytes_[4096];
-    const uint8_t* nextInput_ = inputBytes_;
-    const uint8_t* endInput_ = inputBytes_;
 
     uint32_t remaining_ = 0;
     StreamFile* input_ = nullptr;

@@ -145,11 +145,12 @@ private:
     void BuildCrcTable();
     void UpdateCrc(const uint8_t* p, uint32_t n);
 
-    // CRC-16/ARC: polynomial 0xA001 reflected, starting at 0, no final inversion.
-    uint16_t crcTable_[256];
-    // The same table advanced by one, two and three more zero bytes, so that
-    // four bytes take four lookups and no shifts in between.
-    uint16_t crcTableBy_[3][256];
+    // CRC-16/ARC: polynomial 0xA001 reflected, starting at 0, no final
+    // inversion. crcTable_[0] is the byte table; crcTable_[k] is it advanced
+    // by k more zero bytes, so that eight bytes take eight independent
+    // lookups. The tables never change: they are built for the first entry.
+    uint16_t crcTable_[8][256];
+    bool crcTableBuilt_ = false;
     uint32_t crc_ = 0;
 
     BitState bits_ = {0, 0, 0, nullptr, nullptr};

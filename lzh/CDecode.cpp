@@ -138,6 +138,24 @@ void CDecode::Decode(uint32_t count, uint8_t* buffer)
     pendingCopies_ = static_cast<int32_t>(pending);
 }
 
+namespace {
+
+void Copy2(uint8_t* to, const uint8_t* from)
+{
+    uint16_t half;
+    std::memcpy(&half, from, 2);
+    std::memcpy(to, &half, 2);
+}
+
+void Copy4(uint8_t* to, const uint8_t* from)
+{
+    uint32_t word;
+    std::memcpy(&word, from, 4);
+    std::memcpy(to, &word, 4);
+}
+
+}  // namespace
+
 // A match within the chunk whose source neither wraps round the window nor
 // lies within four bytes of its destination (4 <= distance <= 8188).
 inline void CDecode::CopyMatch(uint8_t* to, const uint8_t* from, uint32_t length)
@@ -148,15 +166,17 @@ inline void CDecode::CopyMatch(uint8_t* to, const uint8_t* from, uint32_t length
     }
     // Four bytes at a time read only bytes already in place, whether the
     // source lies before the destination or (from the window's far end)
-    // after it: the two are at least four apart.
-    uint32_t i = 0;
-    for (; i + 4 <= length; i += 4) {
-        uint32_t word;
-        std::memcpy(&word, from + i, 4);
-        std::memcpy(to + i, &word, 4);
+    // after it: the two are at least four apart. The last step overlaps the
+    // one before it rather than write past the match, whose next bytes may
+    // still be history.
+    if (length < 4) {
+        Copy2(to, from);
+        Copy2(to + 1, from + 1);
+        return;
     }
-    for (; i < length; i++)
-        to[i] = from[i];
+    for (uint32_t i = 0; i + 4 < length; i += 4)
+        Copy4(to + i, from + i);
+    Copy4(to + length - 4, from + length - 4);
 }
 
 // Any other copy: byte by byte, the source wrapping round the window and the
@@ -341,6 +361,19 @@ void CDecode::ReadCharLengths()
         ReportBadTable();
 }
 
+// A code's share of the table starts at a multiple of its size, so shares
+// of two entries or more are filled two entries at a time.
+void CDecode::FillTable(uint16_t* table, uint32_t begin, uint32_t end, uint16_t symbol)
+{
+    if (end - begin == 1) {
+        table[begin] = symbol;
+        return;
+    }
+    const uint32_t pair = symbol * 0x10001u;
+    for (uint32_t i = begin; i < end; i += 2)
+        std::memcpy(table + i, &pair, 4);
+}
+
 // Canonical code assignment: codes of each length follow one another in
 // symbol order. Codes up to tablebits long fill the table directly; longer
 // ones hang below their table slot as a tree of left/right nodes.
@@ -382,8 +415,7 @@ bool CDecode::MakeTable(int nchar, const uint8_t* lengths, int tablebits, uint16
             continue;
         uint32_t next = start[len] + weight[len];
         if (len <= tablebits) {
-            for (uint32_t i = start[len]; i < next; i++)
-                table[i] = static_cast<uint16_t>(ch);
+            FillTable(table, start[len], next, static_cast<uint16_t>(ch));
         } else {
             uint32_t code = start[len];
             uint16_t* p = &table[code >> shift];

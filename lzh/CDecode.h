@@ -53,6 +53,7 @@ private:
     void ReadLengths(int nn, int nbit, int special);
     void ReadCharLengths();
     bool MakeTable(int nchar, const uint8_t* lengths, int tablebits, uint16_t* table);
+    static void FillTable(uint16_t* table, uint32_t begin, uint32_t end, uint16_t symbol);
     void ReportBadTable();
 
     uint8_t charLength_[NC];

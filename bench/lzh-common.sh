@@ -6,11 +6,14 @@
 #   bench_prepare NAME PROGRAM...   checks that the programs exist (NAME
 #                                   names the benchmark in messages), builds
 #                                   lzhtool and generates the data
+#   bench_text_data                 generates about 20 MB of text once in
+#                                   build/bench/text (make_data.py DIR text)
 
 work=$root/build/bench
 build_type=${BENCH_BUILD_TYPE:-RelWithDebInfo}
 tool=$work/tools/lzhtool/lzhtool
 data=$work/data
+text_data=$work/text
 
 bench_prepare() {
     local name=$1 program
@@ -26,5 +29,14 @@ bench_prepare() {
         rm -rf "$data"
         python3 "$root/bench/make_data.py" "$data"
         touch "$work/data.done"
+    fi
+}
+
+bench_text_data() {
+    if [ ! -f "$work/text.done" ]; then
+        echo "== generating $text_data"
+        rm -rf "$text_data"
+        python3 "$root/bench/make_data.py" "$text_data" text
+        touch "$work/text.done"
     fi
 }

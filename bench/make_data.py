@@ -1,7 +1,11 @@
 #!/usr/bin/env python3
-"""Writes a reproducible mix of game-like files (about 30 MB) into DIR.
+"""Writes a reproducible set of files into DIR.
 
-    make_data.py DIR
+    make_data.py DIR [game|text]
+
+game (the default) is a mix of game-like files, about 30 MB; text is about
+20 MB of text files only (the texto/ kinds below, plus tables), which packs
+into long runs of short matches.
 
 The same seed gives the same bytes on every run, except for the executables,
 which are copied from this machine (ELF programs and MinGW DLLs, cut to a
@@ -227,11 +231,40 @@ def incompressible(r, out):
         write(os.path.join(out, "datos", "blob%02d.dat" % i), r.randbytes(r.randrange(300000, 700000)))
 
 
+def table(r, size):
+    out = ["codigo;nombre;precio;cantidad;zona\r\n"]
+    n = 0
+    while n < size:
+        line = "%06d;%s %s;%d.%02d;%d;%s\r\n" % (r.randrange(1000000), r.choice(WORDS), r.choice(WORDS),
+                                              r.randrange(500), r.randrange(100), r.randrange(1, 999),
+                                              r.choice(WORDS).upper())
+        out.append(line)
+        n += len(line)
+    return "".join(out)
+
+
+def text_set(r, out):
+    makers = [prose, script, config, table]
+    total, i = 0, 0
+    while total < TEXT_TOTAL:
+        maker = makers[i % len(makers)]
+        text = maker(r, r.randrange(200000, 600000)).encode("cp1252")
+        write(os.path.join(out, "texto", "doc%03d_%s.txt" % (i, maker.__name__)), text)
+        total += len(text)
+        i += 1
+
+
+TEXT_TOTAL = 20000000
+
+
 def main():
-    if len(sys.argv) != 2:
-        sys.exit("usage: make_data.py DIR")
+    if len(sys.argv) not in (2, 3) or sys.argv[2:] not in ([], ["game"], ["text"]):
+        sys.exit("usage: make_data.py DIR [game|text]")
     out = sys.argv[1]
     r = random.Random(SEED)
+    if sys.argv[2:] == ["text"]:
+        text_set(r, out)
+        return
     pictures(r, out)
     sounds(r, out)
     texts(r, out)

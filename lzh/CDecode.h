@@ -41,12 +41,19 @@ public:
     bool BadTable() const { return badTable_; }
 
 private:
-    unsigned DecodeChar();
-    unsigned DecodePosition();
-    unsigned WalkTree(unsigned j, unsigned limit, int bit);
+    class ChunkBits;
+
+    uint32_t StartBlock();
+    unsigned DecodeChar(ChunkBits& bits);
+    unsigned DecodePosition(ChunkBits& bits);
+    void CopyMatch(uint8_t* to, const uint8_t* from, uint32_t length);
+    uint32_t CopyAcrossEdges(uint8_t* buffer, uint32_t r, uint32_t count, uint32_t& from,
+                             uint32_t& pending);
+    unsigned WalkTree(unsigned j, unsigned limit, int bit, uint32_t bits);
     void ReadLengths(int nn, int nbit, int special);
     void ReadCharLengths();
     bool MakeTable(int nchar, const uint8_t* lengths, int tablebits, uint16_t* table);
+    static void FillTable(uint16_t* table, uint32_t begin, uint32_t end, uint16_t symbol);
     void ReportBadTable();
 
     uint8_t charLength_[NC];

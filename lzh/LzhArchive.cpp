@@ -72,32 +72,34 @@ void LzhArchive::ReportError(const char* format, ...)
 
 void LzhArchive::BuildCrcTable()
 {
+    if (crcTableBuilt_)
+        return;
     for (unsigned i = 0; i < 256; i++) {
         unsigned r = i;
         for (int bit = 0; bit < 8; bit++)
             r = (r & 1) ? (r >> 1) ^ 0xA001 : r >> 1;
-        crcTable_[i] = static_cast<uint16_t>(r);
+        crcTable_[0][i] = static_cast<uint16_t>(r);
     }
-    for (unsigned i = 0; i < 256; i++) {
-        uint16_t r = crcTable_[i];
-        for (int k = 0; k < 3; k++) {
-            r = static_cast<uint16_t>(crcTable_[r & 0xFF] ^ (r >> 8));
-            crcTableBy_[k][i] = r;
+    for (int k = 1; k < 8; k++)
+        for (unsigned i = 0; i < 256; i++) {
+            const unsigned r = crcTable_[k - 1][i];
+            crcTable_[k][i] = static_cast<uint16_t>(crcTable_[0][r & 0xFF] ^ (r >> 8));
         }
-    }
+    crcTableBuilt_ = true;
 }
 
 void LzhArchive::UpdateCrc(const uint8_t* p, uint32_t n)
 {
     uint32_t crc = crc_;
-    uint32_t i = 0;
-    for (; i + 4 <= n; i += 4) {
-        // Two bytes fold into the 16-bit CRC; the next two are looked up whole.
-        const uint32_t low = (crc ^ p[i]) & 0xFF, high = ((crc >> 8) ^ p[i + 1]) & 0xFF;
-        crc = crcTableBy_[2][low] ^ crcTableBy_[1][high] ^ crcTableBy_[0][p[i + 2]] ^ crcTable_[p[i + 3]];
-    }
-    for (; i < n; i++)
-        crc = crcTable_[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
+    const uint8_t* end = p + n;
+    // The CRC's two bytes fold into the first two data bytes; each byte is
+    // then looked up in the table that carries it through the bytes after it.
+    for (; end - p >= 8; p += 8)
+        crc = crcTable_[7][(crc ^ p[0]) & 0xFF] ^ crcTable_[6][(crc >> 8) ^ p[1]] ^ crcTable_[5][p[2]] ^
+              crcTable_[4][p[3]] ^ crcTable_[3][p[4]] ^ crcTable_[2][p[5]] ^ crcTable_[1][p[6]] ^
+              crcTable_[0][p[7]];
+    for (; p != end; p++)
+        crc = crcTable_[0][(crc ^ *p) & 0xFF] ^ (crc >> 8);
     crc_ = crc;
 }
 
@@ -365,6 +367,27 @@ LzhArchive::HeaderResult LzhArchive::SkipExtendedHeaders()
         return HeaderDamaged;
     }
     return HeaderGood;
+}
+
+// Takes the next run of the entry's compressed bytes from the input. Past
+// them the bit reader gets made-up zeros, and a failed input gives zeros too
+// (GetByte's no-byte value reduced to 8 bits), each counted as a byte taken.
+unsigned LzhArchive::RefillInput(BitState& bits)
+{
+    if (compressedLeft_ == 0) {
+        ++overrun_;
+        return 0;
+    }
+    const uint32_t n = compressedLeft_ < sizeof inputBytes_ ? compressedLeft_ : sizeof inputBytes_;
+    const uint32_t got = input_->GetBytes(inputBytes_, n);
+    if (got == 0) {
+        --compressedLeft_;
+        return 0;
+    }
+    compressedLeft_ -= got;
+    bits.next = inputBytes_ + 1;
+    bits.end = inputBytes_ + got;
+    return inputBytes_[0];
 }
 
 bool LzhArchive::PassOn(uint32_t n, bool writeOutput)

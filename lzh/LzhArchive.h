@@ -59,42 +59,57 @@ public:
         ;
 
     // Bit reader used by the decoder: the next input bits sit at the top of
-    // bitBuffer_, oldest first.
+    // buffer, oldest first; the low count bits of pendingByte follow them,
+    // then the compressed bytes from next to end, then the rest of the data.
+    struct BitState {
+        uint32_t buffer;
+        unsigned pendingByte;
+        int count;
+        const uint8_t* next;
+        const uint8_t* end;
+    };
+    // The decoder takes the state over for a whole chunk and hands it back.
+    BitState& Bits() { return bits_; }
+    // The next compressed byte; made-up zeros past the entry's data.
+    unsigned NextByte(BitState& bits) { return bits.next != bits.end ? *bits.next++ : RefillInput(bits); }
+
+    // n is at most 31.
     void FillBits(int n)
     {
-        bitBuffer_ = n >= 32 ? 0 : bitBuffer_ << n;
-        while (n > bitCount_) {
-            n -= bitCount_;
-            bitBuffer_ |= n >= 32 ? 0 : uint32_t(pendingByte_) << n;
-            pendingByte_ = NextCompressedByte();
-            bitCount_ = 8;
+        bits_.buffer <<= n;
+        while (n > bits_.count) {
+            n -= bits_.count;
+            bits_.buffer |= uint32_t(bits_.pendingByte) << n;
+            bits_.pendingByte = NextByte(bits_);
+            bits_.count = 8;
         }
-        bitCount_ -= n;
-        bitBuffer_ |= pendingByte_ >> bitCount_;
+        bits_.count -= n;
+        bits_.buffer |= bits_.pendingByte >> bits_.count;
     }
     unsigned GetBits(int n)
     {
-        unsigned bits = n >= 1 ? bitBuffer_ >> (32 - n) : 0;
+        unsigned value = n >= 1 ? bits_.buffer >> (32 - n) : 0;
         FillBits(n);
-        return bits;
+        return value;
     }
     void InitBits()
     {
-        bitBuffer_ = 0;
-        pendingByte_ = 0;
-        bitCount_ = 0;
+        bits_ = BitState{0, 0, 0, inputBytes_, inputBytes_};
         overrun_ = 0;
-        fetched_ = 0;
         dataBytes_ = compressedLeft_;
-        FillBits(32);
+        // The first four bytes: two steps, as no shift may reach 32 places.
+        FillBits(16);
+        FillBits(16);
     }
-    uint32_t BitBuffer() const { return bitBuffer_; }
+    uint32_t BitBuffer() const { return bits_.buffer; }
     // Bits of the entry's compressed data not yet consumed (negative once the
     // reader has run past them): the 32 bits of the buffer and the unused bits
     // of the pending byte are still to come.
     int64_t BitsLeft() const
     {
-        return 8 * int64_t(dataBytes_) - (8 * int64_t(fetched_) - bitCount_ - 32);
+        // Bytes moved into the bit reader, made-up zeros past the end included.
+        const int64_t fetched = int64_t(dataBytes_) - compressedLeft_ - (bits_.end - bits_.next) + overrun_;
+        return 8 * int64_t(dataBytes_) - (8 * fetched - bits_.count - 32);
     }
 
     // Reading stops this many bytes past the compressed data: the bit reader
@@ -116,16 +131,7 @@ protected:
     const char* EntryName() const { return name_; }
 
 private:
-    unsigned NextCompressedByte()
-    {
-        ++fetched_;
-        if (compressedLeft_ == 0) {
-            ++overrun_;
-            return 0;
-        }
-        --compressedLeft_;
-        return static_cast<unsigned>(input_->GetByte()) & 0xFF;
-    }
+    unsigned RefillInput(BitState& bits);
 
     int ExtractEntry(StreamFile& input);
     enum HeaderResult { HeaderGood, HeaderFailed, HeaderDamaged };
@@ -139,20 +145,21 @@ private:
     void BuildCrcTable();
     void UpdateCrc(const uint8_t* p, uint32_t n);
 
-    // CRC-16/ARC: polynomial 0xA001 reflected, starting at 0, no final inversion.
-    uint16_t crcTable_[256];
-    // The same table advanced by one, two and three more zero bytes, so that
-    // four bytes take four lookups and no shifts in between.
-    uint16_t crcTableBy_[3][256];
+    // CRC-16/ARC: polynomial 0xA001 reflected, starting at 0, no final
+    // inversion. crcTable_[0] is the byte table; crcTable_[k] is it advanced
+    // by k more zero bytes, so that eight bytes take eight independent
+    // lookups. The tables never change: they are built for the first entry.
+    uint16_t crcTable_[8][256];
+    bool crcTableBuilt_ = false;
     uint32_t crc_ = 0;
 
-    uint32_t bitBuffer_ = 0;
-    unsigned pendingByte_ = 0;
-    int bitCount_ = 0;
-    uint32_t compressedLeft_ = 0;
+    BitState bits_ = {0, 0, 0, nullptr, nullptr};
+    uint32_t compressedLeft_ = 0;  // compressed bytes not yet taken from the input
     uint32_t overrun_ = 0;
-    uint32_t fetched_ = 0;    // bytes moved into the bit reader, zeros past the end included
     uint32_t dataBytes_ = 0;  // compressed data bytes of the entry
+    // Compressed bytes taken from the input for the bit reader; never more
+    // than the entry's data holds.
+    uint8_t inputBytes_[4096];
 
     uint32_t remaining_ = 0;
     StreamFile* input_ = nullptr;

@@ -105,6 +105,22 @@ int StreamFile::GetByte()
     return c;
 }
 
+uint32_t StreamFile::GetBytes(uint8_t* to, uint32_t n)
+{
+    if (!usable || n == 0 || lzhfs::AtEof(stream))
+        return 0;
+    std::size_t got = std::fread(to, 1, n, stream);
+    if (got == 0) {
+        Fail(1);
+        return 0;
+    }
+    // The end (or an error) met after some bytes: the next call is to meet
+    // it again and fail, as GetByte would on the byte after them.
+    if (got < n)
+        std::clearerr(stream);
+    return static_cast<uint32_t>(got);
+}
+
 int StreamFile::PutByte(int c)
 {
     if (!usable)

@@ -33,6 +33,11 @@ public:
     virtual bool SetDosTime(const uint8_t stamp[4]);
     virtual ~StreamFile();
 
+    // Up to n bytes, as that many GetByte calls would give them, stopping
+    // before the first that would find none; 0 when that is the first one,
+    // which fails the file as in GetByte.
+    uint32_t GetBytes(uint8_t* to, uint32_t n);
+
     bool usable = false;
     bool notify = false;
     LzhArchive* owner = nullptr;

@@ -1,5 +1,6 @@
 // The archive reader on hand-made archives: results, diagnostics,
 // notifications and what lands on disk.
+#include "StreamFile.h"
 #include "test_util.h"
 
 #include <gtest/gtest.h>
@@ -321,6 +322,40 @@ TEST_F(ArchiveTest, TruncatedArchives)
                 << "cut at " << cut;
         else
             EXPECT_EQ(Strings({"Can't read"}), reader.diagnostics) << "cut at " << cut;
+    }
+}
+
+// A run of bytes read at once ends as byte reads do: the bytes there are,
+// then a failure (kind 1, the file closed) only when the next byte is asked
+// for; a file already at its end gives nothing without failing again.
+TEST_F(ArchiveTest, ByteRunsEndLikeSingleBytes)
+{
+    const std::string path = box_.PutArchive(Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+    for (bool runs : {false, true}) {
+        SCOPED_TRACE(runs ? "runs" : "bytes");
+        RecordingArchive owner;
+        StreamFile file;
+        file.notify = true;
+        file.owner = &owner;
+        ASSERT_TRUE(file.Open(path.c_str(), StreamFile::ReadMode));
+        Bytes got;
+        uint8_t run[8];
+        while (got.size() < 10 && file.usable) {
+            if (runs) {
+                const uint32_t n = file.GetBytes(run, 4);
+                got.insert(got.end(), run, run + n);
+            } else {
+                got.push_back(static_cast<uint8_t>(file.GetByte()));
+            }
+        }
+        EXPECT_EQ((Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}), got);
+        EXPECT_TRUE(file.usable);
+        EXPECT_TRUE(owner.fileErrors.empty());
+        EXPECT_EQ(0u, runs ? file.GetBytes(run, 4) : file.GetByte() - 256u);
+        EXPECT_FALSE(file.usable);
+        EXPECT_EQ(std::vector<int>{1}, owner.fileErrors);
+        EXPECT_EQ(0u, file.GetBytes(run, 4));
+        EXPECT_EQ(std::vector<int>{1}, owner.fileErrors);
     }
 }
 

@@ -111,6 +111,29 @@ std::vector<Token> OverlapTokens()
     return t;
 }
 
+// Matches copied a word at a time: distances 4 to 9 whose copies read what
+// they have just written and end inside a word; sources at the window's far
+// end a few bytes ahead of their destination; and a match of distance 8192
+// right after a short one, which reads the byte that one must not overwrite.
+std::vector<Token> WordCopyTokens()
+{
+    std::vector<Token> t = Literals(RandomBytes(9000, 21));
+    for (uint32_t distance = 4; distance <= 9; distance++) {
+        for (uint32_t length : {3u, 4u, 5u, 7u, 8u, 11u, 33u}) {
+            t.push_back(Token::Match(length, distance));
+            t.push_back(Token::Literal(static_cast<uint8_t>(distance * length)));
+        }
+    }
+    for (uint32_t distance : {8184u, 8186u, 8188u, 8100u})
+        for (uint32_t length : {3u, 9u, 200u})
+            t.push_back(Token::Match(length, distance));
+    for (uint32_t length : {3u, 5u, 6u}) {
+        t.push_back(Token::Match(length, 7));
+        t.push_back(Token::Match(3, 8192));
+    }
+    return t;
+}
+
 Bytes Text()
 {
     return TextBytes(50000, 1);
@@ -216,6 +239,7 @@ const RoundTripMaker RoundTrips[] = {
      }},
     {"MatchesAcrossChunks", [] { return TokensCase({ChunkBoundaryTokens()}); }},
     {"DistanceOneOverlaps", [] { return TokensCase({OverlapTokens()}); }},
+    {"WordCopies", [] { return TokensCase({WordCopyTokens()}); }},
     {"SingleSymbolCodes", [] { return TokensCase(SingleSymbolBlocks()); }},
     {"SingleSymbolCodesLh4", [] { return TokensCase(SingleSymbolBlocks(), "-lh4-"); }},
     {"BlockCountZeroNeverEnds", EndlessBlock},

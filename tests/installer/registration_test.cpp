@@ -25,13 +25,18 @@ bool Query(HKEY root, const char* keyName, const char* name, Value& value)
     return result == ERROR_SUCCESS;
 }
 
-void SetMarker(DWORD type, const std::string& bytes)
+// Writes a value of the marker's key with exactly these bytes.
+void SetValue(const char* name, DWORD type, const std::string& bytes)
 {
     HKEY key;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, registration::MarkerKey, &key));
-    RegSetValueExA(key, registration::MarkerValue, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                   static_cast<DWORD>(bytes.size()));
+    RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));
     RegCloseKey(key);
+}
+
+void SetMarker(DWORD type, const std::string& bytes)
+{
+    SetValue(registration::MarkerValue, type, bytes);
 }
 
 class RegistrationTest : public ::testing::Test {
@@ -44,15 +49,6 @@ protected:
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, registration::UninstallKey);
     }
 };
-
-void SetOwned(DWORD type, const std::string& bytes)
-{
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, registration::MarkerKey, &key));
-    RegSetValueExA(key, registration::OwnedValue, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                   static_cast<DWORD>(bytes.size()));
-    RegCloseKey(key);
-}
 
 TEST_F(RegistrationTest, ValuesWithTheirTypesAndSizes)
 {
@@ -107,7 +103,7 @@ TEST_F(RegistrationTest, OwnershipReadBack)
         {REG_SZ, "C:\\" + std::string(252, 'y') + '\0', nullptr},
     };
     for (const auto& c : cases) {
-        SetOwned(c.type, c.data);
+        SetValue(registration::OwnedValue, c.type, c.data);
         const std::string expected = c.owned ? c.owned : c.data.substr(0, c.data.size() - 1);
         EXPECT_EQ(expected, registration::ReadMarker().ownedDir) << c.type << " " << c.data.size();
     }

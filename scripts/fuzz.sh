@@ -36,7 +36,9 @@ main() {
         options=(-dict="$root/fuzz/lzh.dict" -max_len=65536)
         ;;
     pack)
-        sources+=("$root/lzh/Lh5Encoder.cpp" "$root/lzh/Lh5Parse.cpp" "$root/lzh/LzhPacker.cpp")
+        sources+=("$root/lzh/Lh5Encoder.cpp" "$root/lzh/Lh5Code.cpp" "$root/lzh/Lh5Header.cpp"
+                  "$root/lzh/Lh5Blocks.cpp" "$root/lzh/Lh5ByteEnd.cpp" "$root/lzh/Lh5Parse.cpp"
+                  "$root/lzh/LzhPacker.cpp")
         corpora=("$root/fuzz/pack_corpus")
         # Inputs grow to larger data by themselves (see pack_fuzz.cpp).
         options=(-max_len=8192)

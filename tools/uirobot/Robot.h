@@ -42,34 +42,59 @@ private:
     using Check = std::function<bool()>;
     using Explain = std::function<std::string()>;
 
+    using FindControlFn = std::function<HWND(HWND top, std::string& why)>;
+
+    // The handler of each script command (kHandlers), false when the script
+    // stops there.
+    struct Handler {
+        Op op;
+        bool (Robot::*run)(const ScriptCommand& c);
+    };
+    static const Handler kHandlers[];
+
     bool Execute(const ScriptCommand& c);
+    bool Echo(const ScriptCommand& c);
+    // Windows (RobotWindows.cpp).
     bool ExpectBox(const ScriptCommand& c);
-    enum class Match { TitleContains, Class, TitleEquals };
-    bool WaitWindow(const ScriptCommand& c, Match match);
-    bool ExpectButtons(const ScriptCommand& c);
+    bool WaitWindow(const ScriptCommand& c);
+    bool WaitClass(const ScriptCommand& c);
+    bool WaitTitle(const ScriptCommand& c);
     bool ExpectCaption(const ScriptCommand& c);
     bool ExpectIcon(const ScriptCommand& c);
+    bool ExpectClientSize(const ScriptCommand& c);
+    bool ExpectNoWindow(const ScriptCommand& c);
+    bool ExpectClosed(const ScriptCommand& c);
+    bool Windows(const ScriptCommand& c);
+    // Controls of the current window (RobotControls.cpp).
+    bool ExpectButtons(const ScriptCommand& c);
     bool ExpectRange(const ScriptCommand& c);
     bool ExpectText(const ScriptCommand& c);
-    bool Press(const ScriptCommand& c, bool byText);
+    bool ExpectItems(const ScriptCommand& c);
+    bool ExpectState(const ScriptCommand& c);
+    bool Press(const ScriptCommand& c);
+    bool ClickButtonText(const ScriptCommand& c);
     bool Command(const ScriptCommand& c);
     bool Type(const ScriptCommand& c);
     bool Read(const ScriptCommand& c);
+    bool Select(const ScriptCommand& c);
+    bool Key(const ScriptCommand& c);
+    // Time, processes and the registry (RobotProcess.cpp).
+    bool Sleep(const ScriptCommand& c);
+    bool Timeout(const ScriptCommand& c);
+    bool ExpectExit(const ScriptCommand& c);
+    bool ExpectDword(const ScriptCommand& c);
+    // Pictures (RobotCapture.cpp).
     bool Screenshot(const ScriptCommand& c);
     bool Record(const ScriptCommand& c);
+    bool StopRecording(const ScriptCommand& c);
+
+    enum class Match { TitleContains, Class, TitleEquals };
+    bool WaitFor(const ScriptCommand& c, Match match);
+    // Presses the button that find() returns once there is one.
+    bool Click(const ScriptCommand& c, const std::string& what, const FindControlFn& find);
     // Saves the next frame of the recording when one is due.
     void RecordFrame();
-    void StopRecording(const char* why);
-    bool Sleep(const ScriptCommand& c);
-    bool ExpectExit(const ScriptCommand& c);
-    bool ExpectNoWindow(const ScriptCommand& c);
-    bool ExpectClosed(const ScriptCommand& c);
-    bool ExpectClientSize(const ScriptCommand& c);
-    bool Select(const ScriptCommand& c);
-    bool ExpectItems(const ScriptCommand& c);
-    bool ExpectState(const ScriptCommand& c);
-    bool Key(const ScriptCommand& c);
-    bool ExpectDword(const ScriptCommand& c);
+    void EndRecording(const char* why);
     void Finish();
 
     // Polls until ready() holds. Fails on a crash, on the timeout, and when
@@ -90,8 +115,7 @@ private:
     int Current(const ScriptCommand& c);
     // Waits until find() returns a control of the current window; find()
     // says in its second argument why there is none yet.
-    HWND WaitControl(const ScriptCommand& c, const std::string& what,
-                     const std::function<HWND(HWND top, std::string& why)>& find);
+    HWND WaitControl(const ScriptCommand& c, const std::string& what, const FindControlFn& find);
 
     Target& target_;
     RobotOptions options_;

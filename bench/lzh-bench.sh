@@ -15,7 +15,7 @@ set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-7}
-# shellcheck source=lzh-common.sh
+# shellcheck source=bench/lzh-common.sh
 source "$root/bench/lzh-common.sh"
 archive=$work/bench.lzh
 callgrind_dir=/tmp/lzh-bench-callgrind

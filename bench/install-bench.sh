@@ -31,9 +31,9 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-# shellcheck source=../scripts/wine-display.sh
+# shellcheck source=scripts/wine-display.sh
 source "$root/scripts/wine-display.sh"
-# shellcheck source=wine-common.sh
+# shellcheck source=bench/wine-common.sh
 source "$root/bench/wine-common.sh"
 runs=${1:-5}
 data=$bench_dir/data
@@ -91,14 +91,14 @@ headless=$work/prefix-headless
 display=$work/prefix-display
 cleanup() {
     for p in "$headless" "$display"; do
-        [ -d "$p" ] && WINEPREFIX=$p wineserver -k 2>/dev/null || true
+        if [ -d "$p" ]; then WINEPREFIX=$p wineserver -k 2>/dev/null || true; fi
     done
     display_stop
 }
 trap cleanup EXIT
 
 echo "== making the prefixes"
-bench_prefix "$headless"
+bench_prefix "$headless" "$full"
 cp -a "$headless" "$display"
 # The display prefix draws on Xvfb with the X11 driver.
 export WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
@@ -147,7 +147,7 @@ echo "== checking one installation against the data"
 # The first start of each CD writes its Longitud.dat; the check runs on full.
 install "$headless" "$full" >/dev/null
 target=$headless/drive_c/DemoMB
-diff -r -q "$data/graficos" "$target/GRAFICOS" >/dev/null && diff -r -q "$data/sonido" "$target/SONIDO" >/dev/null ||
+{ diff -r -q "$data/graficos" "$target/GRAFICOS" >/dev/null && diff -r -q "$data/sonido" "$target/SONIDO" >/dev/null; } ||
     { echo "install-bench: the listed files were not installed as they are" >&2; exit 1; }
 for dir in "${archived[@]}"; do
     diff -r -q "$data/$dir" "$target/$dir" >/dev/null ||

@@ -19,7 +19,7 @@ set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-7}
-# shellcheck source=lzh-common.sh
+# shellcheck source=bench/lzh-common.sh
 source "$root/bench/lzh-common.sh"
 callgrind_dir=/tmp/lzh-bench-callgrind
 tools=(lzhtool lhasa 7z)

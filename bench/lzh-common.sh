@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # What the archive benchmarks share (sourced by lzh-bench.sh and
 # pack-bench.sh): lzhtool built in build/bench (BENCH_BUILD_TYPE, default
 # RelWithDebInfo) and about 30 MB of game-like data generated once in
@@ -9,8 +10,10 @@
 #   bench_text_data                 generates about 20 MB of text once in
 #                                   build/bench/text (make_data.py DIR text)
 
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 work=$root/build/bench
 build_type=${BENCH_BUILD_TYPE:-RelWithDebInfo}
+# shellcheck disable=SC2034 # the benchmarks' program
 tool=$work/tools/lzhtool/lzhtool
 data=$work/data
 text_data=$work/text

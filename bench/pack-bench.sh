@@ -15,7 +15,7 @@ export TZ=UTC LC_ALL=C
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-3}
-# shellcheck source=lzh-common.sh
+# shellcheck source=bench/lzh-common.sh
 source "$root/bench/lzh-common.sh"
 bench_prepare pack-bench jlha lhasa
 
@@ -27,7 +27,7 @@ bench() {
     local files
     mapfile -t files < <(cd "$dir" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
     local ourTime=0 theirTime=0 t0 t1
-    for run in $(seq 1 "$runs"); do
+    for _ in $(seq 1 "$runs"); do
         rm -f "$ours" "$theirs"
         t0=$(now); (cd "$dir" && "$tool" c "$ours" "${files[@]}" >/dev/null); t1=$(now)
         ourTime=$(echo "$ourTime + $t1 - $t0" | bc -l)

@@ -23,7 +23,7 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-# shellcheck source=wine-common.sh
+# shellcheck source=bench/wine-common.sh
 source "$root/bench/wine-common.sh"
 runs=${1:-9}
 work=$bench_dir/startup
@@ -74,7 +74,7 @@ if touch "$game-without/.writable" 2>/dev/null; then
     echo "(no read-only mounts here: the size file a start writes is deleted after it)"
 fi
 echo "== making the prefix"
-bench_prefix "$prefix"
+bench_prefix "$prefix" "$sample"
 export WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
 cat >"$work/start.txt" <<'SCRIPT'
 wait-title "Demo Morvadin Brumaria"

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # What the benchmarks that run the installer under Wine share (sourced by
 # install-bench.sh and startup-bench.sh; $root is the source tree).
 #
@@ -5,9 +6,10 @@
 #                           TARGETs
 #   bench_data              generates build/bench/data once (make_data.py,
 #                           fixed seed; shared with the archive benchmarks)
-#   bench_prefix PREFIX     a fresh headless Windows 95 prefix at PREFIX with
-#                           the test bed's sound card, D: a CD-ROM drive and
-#                           the UI robot as C:\uirobot.exe; its server stopped
+#   bench_prefix PREFIX CD  a fresh headless Windows 95 prefix at PREFIX with
+#                           the test bed's sound card, CD in its CD-ROM drive
+#                           D: and the UI robot as C:\uirobot.exe; its server
+#                           stopped (scripts/wine-cd.sh)
 #   bench_robot PREFIX CD SCRIPT   runs D:\ZELMOT.EXE with the robot script
 #                           SCRIPT (a file on the host), D: mapped to CD;
 #                           prints the transcript, fails with it on stderr
@@ -16,6 +18,10 @@
 #                           (which prints milliseconds); prints the table in
 #                           columns WIDTH wide as it goes and leaves the
 #                           medians in the array med
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# shellcheck source=scripts/wine-cd.sh
+source "$root/scripts/wine-cd.sh"
 
 win64=$root/build/win64
 bench_dir=$root/build/bench
@@ -40,22 +46,9 @@ bench_data() {
 }
 
 bench_prefix() {
-    local prefix=$1
-    bash "$root/scripts/wine-prefix.sh" setup "$prefix" >/dev/null
     # The installer detects the sound card and writes its configuration
     # without a dialog.
-    # shellcheck source=../tests/support/qrbdivd/qrbdivd.sh
-    source "$root/tests/support/qrbdivd/qrbdivd.sh"
-    wine_cmd() {
-        WINE_TEST_PREFIX=$prefix WINE_RUN_KEEP_ARGS=1 "$root/scripts/wine-run" "$@" </dev/null
-    }
-    qrbdivd_install "$prefix" "$win64/tests/qrbdivd.sys"
-    { printf 'REGEDIT4\r\n'; qrbdivd_defaults_reg; } >"$prefix/sound.reg"
-    wine_cmd regedit /S "Z:${prefix//\//\\}\\sound.reg"
-    WINEPREFIX=$prefix wine reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /f >/dev/null 2>&1
-    WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
-    WINEPREFIX=$prefix wineserver -w
-    cp "$win64/tools/uirobot/uirobot.exe" "$win64/tools/uirobot/uirobothook.dll" "$prefix/drive_c/"
+    wine_cd_prefix "$1" "$2" --sound "$win64/tests/qrbdivd.sys" --robot "$win64/tools/uirobot" >/dev/null
 }
 
 # The transcript goes through a file: what the run leaves behind (on a
@@ -93,6 +86,7 @@ bench_rounds() {
         echo
     done
     for v in "$@"; do
+        # shellcheck disable=SC2034 # the callers' result
         med[$v]=$(echo "${times[$v]}" | median)
     done
 }

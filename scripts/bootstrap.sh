@@ -19,7 +19,7 @@ packages=(
     binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
     wine64 wine xvfb xauth imagemagick
     lhasa jlha-utils p7zip-full xorriso valgrind clang libclang-rt-14-dev
-    python3-pil python3-numpy fonts-dejavu-core fonts-liberation
+    python3-pil python3-numpy fonts-dejavu-core fonts-liberation shellcheck
 )
 
 sudo=()

@@ -25,8 +25,10 @@
 set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")/.."
 root=$PWD
-# shellcheck source=wine-display.sh
+# shellcheck source=scripts/wine-display.sh
 source scripts/wine-display.sh
+# shellcheck source=scripts/wine-cd.sh
+source scripts/wine-cd.sh
 
 # The recording of the install run: how full the bar is in every frame, and
 # two frames taken while it was filling kept as zelmot-copy-1/2.png.
@@ -40,7 +42,7 @@ show_progress_frames() {
         return
     fi
     fills=$(/usr/bin/python3 scripts/progress-frames.py "${frames[@]}") || return
-    echo "${#frames[@]} frames, the bar filled in each (per cent):" $(awk '{printf "%d ", $1}' <<<"$fills")
+    echo "${#frames[@]} frames, the bar filled in each (per cent): $(awk '{printf "%s%d", (NR > 1 ? " " : ""), $1}' <<<"$fills")"
     # Of the frames with the bar part-way, those nearest a third and two thirds.
     local first last
     nearest() { awk -v t="$1" '$1 > 0.5 && $1 < 99.5 { d = ($1 > t) ? $1 - t : t - $1; if (f == "" || d < best) { best = d; f = $2 } } END { print f }' <<<"$fills"; }
@@ -75,34 +77,24 @@ echo "== The disc image, build/win64/DEMOMB.ISO ($(stat -c %s build/win64/DEMOMB
     xorriso -indev build/win64/DEMOMB.ISO -pvd_info 2>/dev/null | sed -n 's/^Volume Id *: *//p')"
 7z x -y -o"$cd_dir" build/win64/DEMOMB.ISO >/dev/null
 chmod -R a-w "$cd_dir"
-ls -l "$cd_dir" | sed 1d | awk '{printf "  %10s  %s\n", $5, $9}'
+find "$cd_dir" -mindepth 1 -maxdepth 1 -printf '%f %s\n' | sort | awk '{printf "  %10s  %s\n", $2, $1}'
 echo "AUTORUN.INF:"
 sed 's/\r$//; s/^/  /' "$cd_dir/AUTORUN.INF"
-echo "Longitud.dat (component, archive):" $(od -An -tu4 "$cd_dir/Longitud.dat")
+echo "Longitud.dat (component, archive): $(od -An -tu4 "$cd_dir/Longitud.dat" | xargs)"
 echo
 
-bash scripts/wine-prefix.sh setup "$prefix" >/dev/null
-trap 'bash scripts/wine-prefix.sh cleanup "$prefix" >/dev/null; display_stop' EXIT
-ln -sfn "$cd_dir" "$prefix/dosdevices/d:"
-echo "== The sample CD's resource archive, D:\\Resource.lzh"
-WINE_TEST_PREFIX=$prefix WINE_RUN_KEEP_ARGS=1 scripts/wine-run build/win64/tools/lzhtool/lzhtool.exe \
-    l 'D:\Resource.lzh' 2>/dev/null || true
-
-# The sound card: the stand-in driver as a service that starts with every
-# Wine session, and the wave device it identifies.
-# shellcheck source=../tests/support/qrbdivd/qrbdivd.sh
-source tests/support/qrbdivd/qrbdivd.sh
-wine_cmd() {
-    WINE_TEST_PREFIX=$prefix WINE_RUN_KEEP_ARGS=1 scripts/wine-run "$@" </dev/null
-}
+# The CD in drive D: and, unless SAMPLE_SOUND_DRIVER=none, the sound card:
+# the stand-in driver as a service that starts with every Wine session, and
+# the wave device it identifies.
 sound_driver=${SAMPLE_SOUND_DRIVER:-qrbdivd}
-if [ "$sound_driver" != none ]; then
-    qrbdivd_install "$prefix" build/win64/tests/qrbdivd.sys
-    { printf 'REGEDIT4\r\n'; qrbdivd_defaults_reg; } >"$out/sound.reg"
-    wine_cmd regedit /S "Z:${out//\//\\}\\sound.reg"
-fi
+sound=(--sound build/win64/tests/qrbdivd.sys)
+[ "$sound_driver" != none ] || sound=()
+trap 'wine_stop_server "$prefix"; display_stop' EXIT
+wine_cd_prefix "$prefix" "$cd_dir" "${sound[@]}" --robot build/win64/tools/uirobot >/dev/null
+echo "== The sample CD's resource archive, D:\\Resource.lzh"
+wine_in "$prefix" build/win64/tools/lzhtool/lzhtool.exe l 'D:\Resource.lzh' 2>/dev/null || true
 
-# The CD as a CD-ROM drive and a real graphics driver for the window.
+# A real graphics driver for the window.
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
 display_prefix "$prefix"
 
@@ -134,7 +126,6 @@ if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ]; then
     (cd "$cd_dir" && wine 'D:\ZELMOT.EXE') || true
     shell_back
 else
-    cp build/win64/tools/uirobot/uirobot.exe build/win64/tools/uirobot/uirobothook.dll "$prefix/drive_c/"
     # Without the driver the run asks for the sound card: the table's first.
     sound_lines=
     if [ "$sound_driver" = none ]; then

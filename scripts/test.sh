@@ -26,7 +26,7 @@ step() {
 bash scripts/bootstrap.sh || { echo "test.sh: bootstrap failed"; echo "Total: 0 passed, 1 failed"; exit 1; }
 
 # The 32-bit programs run only where this machine runs 32-bit code.
-# shellcheck source=probe-32bit.sh
+# shellcheck source=scripts/probe-32bit.sh
 source scripts/probe-32bit.sh
 if ! runs_32bit_code; then
     summary+=("win32: its programs are built and checked, not run: this machine's kernel refuses 32-bit code")

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Wine on a real display, for screenshots, recordings and the main job
 # (sourced by scripts/sample.sh, bench/install-bench.sh and the end-to-end
 # tests). The test bed's prefixes draw nothing (Wine's null graphics driver);
@@ -5,9 +6,10 @@
 # display at hand.
 #
 #   display_prefix PREFIX  PREFIX draws with the X11 driver, its windows
-#                          unmanaged (no window manager decorates them), and
-#                          its D: is a CD-ROM drive; the server is stopped, so
-#                          that both take effect when the next process starts
+#                          unmanaged (no window manager decorates them); the
+#                          server is stopped, so that this takes effect when
+#                          the next process starts (wine-cd.sh makes D: a
+#                          CD-ROM drive)
 #   display_start DIR      starts Xvfb (1024 x 768, 24 bits) on a free
 #                          display and exports DISPLAY (DIR keeps its number)
 #   display_stop           ends that Xvfb (and unsets DISPLAY)
@@ -17,7 +19,7 @@
 # Wine's environment (WINEDEBUG and the like). The functions work under
 # "set -e".
 
-# shellcheck source=wine-loader.sh
+# shellcheck source=scripts/wine-loader.sh
 source "$(dirname "${BASH_SOURCE[0]}")/wine-loader.sh"
 
 display_xvfb=
@@ -25,10 +27,7 @@ display_xvfb=
 display_prefix() {
     local prefix=$1
     WINEPREFIX=$prefix wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f </dev/null >/dev/null 2>&1 || true
-    if ! {
-        WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f &&
-            WINEPREFIX=$prefix wine reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /f
-    } </dev/null >/dev/null 2>&1; then
+    if ! WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1; then
         echo "wine-display: cannot set up $prefix for a display" >&2
         return 1
     fi

@@ -21,7 +21,7 @@
 # with output to a log file, so that no lingering Wine process holds on to the
 # output pipes of a test (CTest would wait for them).
 
-# shellcheck source=wine-loader.sh
+# shellcheck source=scripts/wine-loader.sh
 source "$(dirname "${BASH_SOURCE[0]}")/wine-loader.sh"
 
 # Bumped whenever the template's contents change, so old templates are rebuilt.
@@ -88,8 +88,8 @@ wine_start_server() {
     esac
     # Right after a server start the query has been seen to print nothing
     # once in a while: an empty answer is asked again.
-    local tries
-    for tries in 1 2 3; do
+    local _
+    for _ in 1 2 3; do
         out=$(WINEPREFIX=$dir wine reg query 'HKLM\System\CurrentControlSet\Control\Nls\CodePage' \
             /v ACP </dev/null 2>>"$dir.log")
         [ -n "$out" ] && break
@@ -109,7 +109,7 @@ wine_template_stamp() {
     echo "recipe $WINE_TEMPLATE_RECIPE, $(wine --version 2>/dev/null), loader $wine_loader"
     dpkg-query -W -f='${binary:Package} ${Version} ${db:Status-Status}\n' 'wine*' 'libwine*' 2>/dev/null |
         grep ' installed$' | sort
-    ls /usr/lib/wine 2>/dev/null | tr '\n' ' '
+    (cd /usr/lib/wine 2>/dev/null && printf '%s ' *)
     echo
 }
 
@@ -145,15 +145,22 @@ wine_build_template() {
     mv -- "$work" "$template"
 }
 
-wine_setup() {
-    local prefix=$1 template=$2 t0=$SECONDS
+# wine_fresh_prefix PREFIX TEMPLATE: PREFIX replaced with a copy of TEMPLATE,
+# which is built first when missing or stale; no server runs for it.
+wine_fresh_prefix() {
+    local prefix=$1 template=$2
     command -v wine >/dev/null || { echo "wine-prefix.sh: wine is not installed" >&2; return 1; }
     if [ ! -f "$template/.template-stamp" ] ||
         [ "$(cat "$template/.template-stamp")" != "$(wine_template_stamp)" ]; then
         wine_build_template "$template" || return 1
     fi
     wine_stop_server "$prefix"
-    rm -rf -- "$prefix" && cp -a -- "$template" "$prefix" || return 1
+    rm -rf -- "$prefix" && cp -a -- "$template" "$prefix"
+}
+
+wine_setup() {
+    local prefix=$1 template=$2 t0=$SECONDS
+    wine_fresh_prefix "$prefix" "$template" || return 1
     wine_start_server "$prefix" || return 1
     echo "wine-prefix: $prefix ready in $((SECONDS - t0)) s ($(wine --version))"
 }

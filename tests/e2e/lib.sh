@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # What the end-to-end scenarios of every program share (sourced). A program's
 # scenario script (tests/installer/e2e/zelmot-e2e.sh, for one) sets `here` to
 # its own folder, sources this file, defines its scenario_NAME functions and
@@ -56,14 +57,14 @@ lib_missing() {
     echo "lib.sh: cannot read $1" >&2
     exit 2
 }
-# shellcheck source=transcript.sh
+# shellcheck source=tests/support/common.sh
+source "$lib_dir/../support/common.sh" || lib_missing "$lib_dir/../support/common.sh"
+# shellcheck source=tests/e2e/transcript.sh
 source "$lib_dir/transcript.sh" || lib_missing "$lib_dir/transcript.sh"
-# shellcheck source=../../scripts/wine-prefix.sh
-source "$lib_dir/../../scripts/wine-prefix.sh" || lib_missing "$lib_dir/../../scripts/wine-prefix.sh"
-# shellcheck source=../../scripts/wine-display.sh
+# shellcheck source=scripts/wine-cd.sh
+source "$lib_dir/../../scripts/wine-cd.sh" || lib_missing "$lib_dir/../../scripts/wine-cd.sh"
+# shellcheck source=scripts/wine-display.sh
 source "$lib_dir/../../scripts/wine-display.sh" || lib_missing "$lib_dir/../../scripts/wine-display.sh"
-# shellcheck source=../support/qrbdivd/qrbdivd.sh
-source "$lib_dir/../support/qrbdivd/qrbdivd.sh" || lib_missing "$lib_dir/../support/qrbdivd/qrbdivd.sh"
 
 # Bash runs this, in a subshell, for a command that does not exist: it leaves
 # a note that e2e_main finds once the scenario is over.
@@ -75,6 +76,8 @@ command_not_found_handle() {
 
 prefix=${WINE_TEST_PREFIX:?WINE_TEST_PREFIX names the test prefix}
 test_prefix=$prefix
+# Prefixes of a scenario's own are copies of the test prefix's template.
+wine_cd_template=${WINE_PREFIX_TEMPLATE:-$test_prefix.template}
 own_prefix=
 e2e_name=$(basename "$0" .sh)
 e2e_program=
@@ -86,14 +89,8 @@ robot_timeout=20
 robot_options=()
 on_display=
 SKIP=77
-failed=0
 mounted=()
 watcher=
-
-fail() {
-    echo "FAIL: $*"
-    failed=1
-}
 
 # Wine in the scenario's prefix: the test prefix, or one of its own.
 wine_cmd() {
@@ -153,16 +150,12 @@ unmap_drive() {
 }
 
 # D: is a CD-ROM drive once HKLM\Software\Wine\Drives says so and the server
-# has restarted with D: mapped (wine-run starts a stopped server again).
+# has started with D: mapped (wine-run starts a stopped server again); the
+# scenarios map it themselves.
 ensure_cd_drive_type() {
-    if [ "$(reg_value 'HKLM\Software\Wine\Drives' d:)" != cdrom ]; then
-        reg_set 'HKLM\Software\Wine\Drives' d: cdrom
-        WINEPREFIX=$prefix wineserver -k
-        WINEPREFIX=$prefix wineserver -w
-        map_drive d "$cd_dir"
-        reg_exists 'HKCU\Software'
-        unmap_drive d
-    fi
+    wine_cd_drive "$prefix" "$cd_dir" || return 1
+    reg_exists 'HKCU\Software'
+    unmap_drive d
 }
 
 # ---- the sound card -----------------------------------------------------------
@@ -172,15 +165,6 @@ ensure_cd_drive_type() {
 ensure_sound_driver() {
     qrbdivd_running && return 0
     qrbdivd_install "$prefix" "$build_dir/tests/qrbdivd.sys" || { fail "the stand-in sound driver does not run"; return 1; }
-}
-
-# The test bed's sound card in the prefix in use: the driver running and its
-# answers and the wave key as the reset leaves them.
-set_sound_card() {
-    ensure_sound_driver || return 1
-    local sound=$work/sound-card.reg
-    { printf 'REGEDIT4\r\n'; qrbdivd_defaults_reg; } >"$sound"
-    wine_cmd regedit /S "Z:${sound//\//\\}" >/dev/null 2>&1 || { fail "cannot set the sound card with $sound"; return 1; }
 }
 
 # A copy of the CD that the program may write to.
@@ -294,13 +278,13 @@ robot() {
 
 # ---- prefixes of a scenario's own ------------------------------------------------
 
-# new_prefix DIR: from here on Wine runs in DIR, a fresh copy of the test
-# prefix's template. Returns 1, after saying why, when it cannot be made.
+# new_prefix DIR CD: from here on Wine runs in DIR, a fresh copy of the test
+# prefix's template with the test bed's sound card and CD in its CD-ROM
+# drive D: (wine-cd.sh). Returns 1, after saying why, when it cannot be made.
 new_prefix() {
-    local template=${WINE_PREFIX_TEMPLATE:-$test_prefix.template}
-    [ -d "$template" ] || { fail "no prefix template $template"; return 1; }
-    rm -rf "$1"
-    cp -a "$template" "$1" || { fail "cannot copy $template"; return 1; }
+    local log=$work/new-prefix.log
+    wine_cd_prefix "$1" "$2" --sound "$build_dir/tests/qrbdivd.sys" >"$log" 2>&1 ||
+        { fail "cannot make the prefix $1: $(cat "$log")"; return 1; }
     prefix=$1 own_prefix=$1
 }
 
@@ -314,10 +298,10 @@ drop_own_prefix() {
 }
 
 # throwaway_prefix DIR: the rest of the scenario runs in a prefix of its own
-# at DIR, with D: a CD-ROM drive, which goes when the scenario ends. Returns
-# 1, after saying why, when it cannot be made.
+# at DIR, with the sample CD in its CD-ROM drive D:, which goes when the
+# scenario ends. Returns 1, after saying why, when it cannot be made.
 throwaway_prefix() {
-    new_prefix "$1" && ensure_cd_drive_type && set_sound_card
+    new_prefix "$1" "$cd_dir"
 }
 
 # display_robots SCRIPT...: the robot with each SCRIPT in turn, on an Xvfb
@@ -333,14 +317,11 @@ display_robots() {
     copy_cd "$work/cd"
     (
         local log=$work/display-prefix.log script
-        new_prefix "$work/prefix" || exit 1
+        new_prefix "$work/prefix" "$work/cd" || exit 1
         on_display=1 robot_timeout=20
         trap 'drop_own_prefix; display_stop' EXIT
         wine_env
-        map_drive d "$work/cd"
-        # The sound card before the display: the first process after
-        # display_prefix must be on the display (the driver starts with it).
-        set_sound_card || exit 1
+        # The first process after display_prefix must be on the display.
         display_prefix "$prefix" >"$log" 2>&1 || { fail "$(cat "$log")"; exit 1; }
         display_start "$work" 2>"$log" || { fail "$(cat "$log")"; exit 1; }
         for script in "$@"; do
@@ -388,6 +369,7 @@ expect_bytes() {
 
 # expect_text FILE TEXT [LABEL]: FILE holds exactly TEXT (printf's escapes).
 expect_text() {
+    # shellcheck disable=SC2059 # TEXT is a format: its escapes are the point
     expect_bytes "$1" "$(printf "$2" | od -An -tx1 -v | tr -d ' \n')" "${3:-}"
 }
 
@@ -395,7 +377,7 @@ expect_text() {
 expect_entries() {
     local dir=$1 got want
     shift
-    got=$(ls -A "$dir" | LC_ALL=C sort | tr '\n' ' ')
+    got=$(find "$dir" -mindepth 1 -maxdepth 1 -printf '%f\n' | LC_ALL=C sort | tr '\n' ' ')
     want=$(printf '%s\n' "$@" | LC_ALL=C sort | sed '/^$/d' | tr '\n' ' ')
     [ "$got" = "$want" ] || fail "$dir holds [${got% }], expected [${want% }]"
 }

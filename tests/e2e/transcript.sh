@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Checks a robot transcript against the expectations written into its
 # script (sourced by the robot's tests and by the end-to-end library, lib.sh):
 #   #= TEXT   must appear, within some line, after the previous #= match

@@ -10,10 +10,9 @@ lhasa=${LHASA:-lhasa}
 sevenzip=${SEVENZIP:-7z}
 jlha=${JLHA:-jlha}
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/lzh-pack.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+# shellcheck source=tests/support/common.sh
+source "$(dirname "$0")/../support/common.sh"
+test_work
 
 # Text, incompressible bytes, an empty file, files of 1, 2 and 3 bytes, data
 # of exactly one window (and one byte either side) repeated so that matches
@@ -62,12 +61,12 @@ for peer in lhasa 7z jlha lzhtool; do
     esac
     # lhasa writes a level-0 name without lower-case letters in lower case,
     # as MS-DOS archivers stored them in upper case.
-    lower() { tr A-Z a-z | LC_ALL=C sort; }
+    lower() { tr '[:upper:]' '[:lower:]' | LC_ALL=C sort; }
     [ "$(cd "$out" && find . -type f | sed 's|^\./||' | lower)" = "$(echo "$files" | lower)" ] ||
         fail "$peer: other files"
     for f in $files; do
         mine=$out/$f
-        [ -e "$mine" ] || [ $peer != lhasa ] || mine=$out/$(echo "$f" | tr A-Z a-z)
+        [ -e "$mine" ] || [ $peer != lhasa ] || mine=$out/$(echo "$f" | tr '[:upper:]' '[:lower:]')
         cmp -s "$src/$f" "$mine" || fail "$peer: $f differs"
         # jlha sets no stamps on extraction.
         if [ $peer != jlha ]; then
@@ -92,5 +91,4 @@ grep -q 'sub/CON.txt: refused as entry "sub\\CON.txt"' "$work/bad.err" || { cat 
 if "$lzhtool" c "$work/abs.lzh" "$bad/ok.txt" > /dev/null 2>&1; then fail "an absolute path was packed"; fi
 if (cd "$bad" && "$lzhtool" c "$work/missing.lzh" nothing) > /dev/null 2>&1; then fail "a missing file was packed"; fi
 
-[ $failures = 0 ] && echo "lzhtool c against lhasa, 7z, jlha and lzhtool x: ok"
-exit $((failures != 0))
+test_end "lzhtool c against lhasa, 7z, jlha and lzhtool x: ok"

@@ -9,10 +9,9 @@ lzhtool=$(realpath "$1")
 jlha=${JLHA:-jlha}
 lhasa=${LHASA:-lhasa}
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/lzh-peer.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+# shellcheck source=tests/support/common.sh
+source "$(dirname "$0")/../support/common.sh"
+test_work
 
 # The tree: compressible text, incompressible bytes (jlha stores them as
 # -lh0-), an empty file and files two directories down. Stamps are on even
@@ -28,11 +27,11 @@ touch -d '1998-03-04 05:06:08' "$src/readme.txt"
 touch -d '2001-12-31 23:59:58' "$src/docs/deep/long.txt"
 touch -d '1996-05-17 12:34:56' "$src/docs/short.txt" "$src/bin/random.bin"
 touch -d '1980-01-01 00:00:00' "$src/empty.txt"
-files=$(cd "$src" && find . -type f | sed 's|^\./||' | sort)
+mapfile -t files < <(cd "$src" && find . -type f | sed 's|^\./||' | sort)
 
 for level in 0 1; do
     archive=$work/peer$level.lzh
-    (cd "$src" && "$jlha" "c$level" "$archive" $files > /dev/null)
+    (cd "$src" && "$jlha" "c$level" "$archive" "${files[@]}" > /dev/null)
     "$lhasa" v "$archive" | grep -q -- '-lh0- .* bin/random.bin$' || fail "level $level: random.bin not stored"
     "$lhasa" v "$archive" | grep -q -- '-lh5- .* readme.txt$' || fail "level $level: readme.txt not -lh5-"
 
@@ -41,7 +40,7 @@ for level in 0 1; do
     "$lhasa" "xqw=$theirs" "$archive"
     "$lzhtool" x "$archive" "$ours" > "$work/x$level.log" || { cat "$work/x$level.log"; fail "level $level: lzhtool x"; }
 
-    for f in $files; do
+    for f in "${files[@]}"; do
         # Level 1 keeps the directory in an extended header that the reader
         # skips, so those entries come out under their base name.
         if [ $level = 0 ]; then mine=$ours/$f; else mine=$ours/$(basename "$f"); fi
@@ -51,13 +50,11 @@ for level in 0 1; do
         [ "$(stat -c %Y "$mine")" = "$want" ] || fail "level $level: $f stamp $(stat -c %y "$mine"), want $(stat -c %y "$src/$f")"
         [ "$(stat -c %Y "$theirs/$f")" = "$want" ] || fail "level $level: lhasa's stamp of $f differs"
     done
-    count=$(echo "$files" | wc -l)
-    [ "$(cd "$ours" && find . -type f | wc -l)" = "$count" ] || fail "level $level: lzhtool wrote other files"
+    [ "$(cd "$ours" && find . -type f | wc -l)" = "${#files[@]}" ] || fail "level $level: lzhtool wrote other files"
 
     theirTotal=$("$lhasa" v "$archive" | awk '$1 == "Total" { print $5 }')
     ourTotal=$("$lzhtool" t "$archive" | sed -n 's/^[0-9]* entries, \([0-9]*\) bytes: ok$/\1/p')
-    [ -n "$theirTotal" ] && [ "$theirTotal" = "$ourTotal" ] || fail "level $level: total $ourTotal, lhasa says $theirTotal"
+    { [ -n "$theirTotal" ] && [ "$theirTotal" = "$ourTotal" ]; } || fail "level $level: total $ourTotal, lhasa says $theirTotal"
 done
 
-[ $failures = 0 ] && echo "peer archives: ok"
-exit $((failures != 0))
+test_end "peer archives: ok"

@@ -9,7 +9,7 @@
 set -uo pipefail
 
 here=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")
-# shellcheck source=../e2e/lib.sh
+# shellcheck source=tests/e2e/lib.sh
 source "$here/../e2e/lib.sh" || exit 2
 installer_scripts=$here/../installer/e2e
 

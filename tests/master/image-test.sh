@@ -6,10 +6,9 @@
 #   image-test.sh IMAGE CDTREE
 set -uo pipefail
 image=$1 tree=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failed=0
-fail() { echo "FAIL: $*"; failed=1; }
+# shellcheck source=tests/support/common.sh
+source "$(dirname "$0")/../support/common.sh"
+test_work
 
 [ -s "$image" ] || { echo "FAIL: no image $image"; exit 1; }
 
@@ -29,9 +28,9 @@ for reader in 7z xorriso; do
     [ "$(stat -c %s "$got/Longitud.dat" 2>/dev/null)" = 8 ] || fail "$reader: no 8-byte Longitud.dat"
 done
 # What AUTORUN.INF names is in the root under those names.
-[ -f "$work/7z/ZELMOT.EXE" ] && [ -f "$work/7z/BRUMARIA.ICO" ] || fail "ZELMOT.EXE or BRUMARIA.ICO missing from the root"
+{ [ -f "$work/7z/ZELMOT.EXE" ] && [ -f "$work/7z/BRUMARIA.ICO" ]; } || fail "ZELMOT.EXE or BRUMARIA.ICO missing from the root"
 # Mixed-case names prove the Joliet tree was read.
-[ -f "$work/7z/Resource.lzh" ] && [ -f "$work/7z/PARDEV.dll" ] || fail "the Joliet names were not read"
+{ [ -f "$work/7z/Resource.lzh" ] && [ -f "$work/7z/PARDEV.dll" ]; } || fail "the Joliet names were not read"
 
 # Without Joliet, a reader sees the ISO 9660 names: 8.3, upper case.
 for name in ZELMOT.EXE AUTORUN.INF RESOURCE.LZH LONGITUD.DAT INST_100.NFO; do
@@ -47,5 +46,4 @@ dotted=$(cd "$tree" && find . -name '.*' ! -name .)
 label=$(xorriso -indev "$image" -pvd_info 2>/dev/null | sed -n 's/^Volume Id *: *//p')
 [ "$label" = DEMOMB ] || fail "the volume label is [$label]"
 
-[ "$failed" = 0 ] && echo "ok: $image"
-exit "$failed"
+test_end "ok: $image"

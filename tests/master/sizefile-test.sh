@@ -6,10 +6,9 @@
 #   sizefile-test.sh SIZEFILE LZHTOOL
 set -uo pipefail
 sizefile=$1 lzhtool=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failed=0
-fail() { echo "FAIL: $*"; failed=1; }
+# shellcheck source=tests/support/common.sh
+source "$(dirname "$0")/../support/common.sh"
+test_work
 le32() { printf '%02x%02x%02x%02x' $(($1 & 255)) $(($1 >> 8 & 255)) $(($1 >> 16 & 255)) $(($1 >> 24 & 255)); }
 
 # A tree: two listed files (one in a directory), a listed tree with a
@@ -65,5 +64,4 @@ make_tree
 rm "$work/cd/Resource.lzh"
 refused "no archive"
 
-[ "$failed" = 0 ] && echo "ok: sizefile"
-exit "$failed"
+test_end "ok: sizefile"

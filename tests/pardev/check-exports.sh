@@ -13,9 +13,9 @@ objdump=$(command -v x86_64-w64-mingw32-objdump || command -v i686-w64-mingw32-o
 want=$(awk '/^EXPORTS/ { on = 1; next } on && NF && $1 !~ /^;/ { print $1 }' "$def" | LC_ALL=C sort)
 got=$("$objdump" -p "$dll" | awk '/\[Ordinal\/Name Pointer\] Table/ { on = 1; next }
     on && /^\t\[/ { print $NF; next } on { exit }' | LC_ALL=C sort)
-echo "exports of $dll:" $got
+echo "exports of $dll: ${got//$'\n'/ }"
 if [ -z "$want" ] || [ "$got" != "$want" ]; then
-    echo "check-exports: expected exactly:" $want
+    echo "check-exports: expected exactly: ${want//$'\n'/ }"
     exit 1
 fi
 echo "check-exports: $(wc -w <<<"$got") names, as listed in $(basename "$def")"

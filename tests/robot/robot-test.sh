@@ -24,11 +24,8 @@ iconv -f CP1252 -t UTF-8 "$raw" >"$out" || exit 1
 cat "$out"
 echo "----"
 
-failed=0
-fail() {
-    echo "robot-test: $*"
-    failed=1
-}
+# shellcheck source=tests/support/common.sh
+source "$(dirname "$0")/../support/common.sh"
 
 [ "$status" = "$want" ] || fail "uirobot exited with $status, expected $want"
 
@@ -38,7 +35,7 @@ target_running() {
         awk '$1 !~ /^Z/ && index($0, ENVIRON["WINDOWS_PATH"]) { found = 1 } END { exit !found }'
 }
 
-# shellcheck source=../e2e/transcript.sh
+# shellcheck source=tests/e2e/transcript.sh
 source "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/../e2e/transcript.sh" || exit 1
 check_transcript "$script" "$out"
 if grep -qx '#@ kept' "$script"; then
@@ -53,5 +50,4 @@ if grep -qx '#@ kept' "$script"; then
     fi
 fi
 
-[ "$failed" = 0 ] && echo "robot-test: $name passed"
-exit "$failed"
+test_end "robot-test: $name passed"

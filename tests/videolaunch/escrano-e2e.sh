@@ -10,7 +10,7 @@
 set -uo pipefail
 
 here=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")
-# shellcheck source=../e2e/lib.sh
+# shellcheck source=tests/e2e/lib.sh
 source "$here/../e2e/lib.sh" || exit 2
 
 e2e_program='E:\DemoMB\ESCRANO.EXE'
@@ -72,7 +72,7 @@ scenario_configurator() {
     want=$(printf '%s\n' 'arguments: [-noanalyse]' 'startup flags: 0' 'Univbe.drv: absent' 'Uvconfig.dat: absent' ended)
     [ "$(grep -v '^ran: ' "$work/log")" = "$want" ] || fail "the configurator's log is [$(cat "$work/log")], expected [$want]"
     grep -qx 'ran: UvConfig.exe -noanalyse' "$work/log" || fail "the command line was not UvConfig.exe -noanalyse"
-    [ ! -e "$dir/Univbe.drv" ] && [ ! -e "$dir/Uvconfig.dat" ] || fail "Univbe.drv or Uvconfig.dat is still there"
+    { [ ! -e "$dir/Univbe.drv" ] && [ ! -e "$dir/Uvconfig.dat" ]; } || fail "Univbe.drv or Uvconfig.dat is still there"
     [ -f "$dir/Otro.dat" ] || fail "Otro.dat is gone"
     [ "$failed" = 0 ] || cat "$work/log"
 }

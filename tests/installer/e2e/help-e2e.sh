@@ -10,7 +10,7 @@
 set -uo pipefail
 
 here=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")
-# shellcheck source=../../e2e/lib.sh
+# shellcheck source=tests/e2e/lib.sh
 source "$here/../../e2e/lib.sh" || exit 2
 
 e2e_program='D:\ZELMOT.EXE'

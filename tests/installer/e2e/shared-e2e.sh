@@ -15,7 +15,7 @@
 set -uo pipefail
 
 here=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")
-# shellcheck source=../../e2e/lib.sh
+# shellcheck source=tests/e2e/lib.sh
 source "$here/../../e2e/lib.sh" || exit 2
 
 zelmot=${SHARED_ZELMOT:?SHARED_ZELMOT names the installer built with the test list}
@@ -136,7 +136,7 @@ check_after_restart() {
     expect_text "$system/QRBUNO.DLL" 'uno nueva' "after the restart"
     expect_text "$system/QRBDOS.DLL" 'dos nueva' "after the restart"
     expect_text "$system/Qrb Compartida.dll" 'compartida vieja' "long-named file after the restart"
-    [ ! -e "$system/QRBUNO.DLL.PROV" ] && [ ! -e "$system/QRBDOS.DLL.PROV" ] ||
+    { [ ! -e "$system/QRBUNO.DLL.PROV" ] && [ ! -e "$system/QRBDOS.DLL.PROV" ]; } ||
         fail "a .PROV copy is still there after the restart"
     local others
     others=$(find "$system" -maxdepth 1 -iname 'qrb*' -printf '%f\n' | LC_ALL=C sort | tr '\n' ' ')

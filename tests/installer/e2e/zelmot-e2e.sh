@@ -11,7 +11,7 @@
 set -uo pipefail
 
 here=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")
-# shellcheck source=../../e2e/lib.sh
+# shellcheck source=tests/e2e/lib.sh
 source "$here/../../e2e/lib.sh" || exit 2
 
 marker_key='HKCU\Software\Quelvar Multimedia\Instalar\Demo Morvadin Brumaria'
@@ -109,7 +109,7 @@ scenario_first_start() {
     for file in "${listed[@]}"; do
         total=$((total + $(stat -c %s "$cd/$file")))
     done
-    expect_bytes "$cd/Longitud.dat" "$(le32 $total)$(le32 25259)" "size file of the first start"
+    expect_bytes "$cd/Longitud.dat" "$(le32 "$total")$(le32 25259)" "size file of the first start"
 }
 
 # An earlier installation on E: and what each button of AlreadyInstalledDialog
@@ -398,13 +398,13 @@ scenario_damaged_archive() {
     copy_cd "$cd"
     map_drive d "$cd"
     for how in changed cut; do
-        damage_archive "$cd_dir/Resource.lzh" 'GRAFICOS\TITULO.BMP' $how >"$cd/Resource.lzh" || fail "no $how archive"
+        damage_archive "$cd_dir/Resource.lzh" 'GRAFICOS\TITULO.BMP' "$how" >"$cd/Resource.lzh" || fail "no $how archive"
         rm -rf "$target" "$cd/Longitud.dat" "$dexal"
         forget_installation
         reg_delete "$uninstall_key"
         robot damaged_archive.txt "damaged_archive_$how"
         expect_same "$resource" "$target" DATOS/NIVEL1.MAP DATOS/VACIO.DAT GRAFICOS/LOSETAS.BMP
-        [ -f "$target/GRAFICOS/TITULO.BMP" ] && ! cmp -s "$resource/GRAFICOS/TITULO.BMP" "$target/GRAFICOS/TITULO.BMP" ||
+        { [ -f "$target/GRAFICOS/TITULO.BMP" ] && ! cmp -s "$resource/GRAFICOS/TITULO.BMP" "$target/GRAFICOS/TITULO.BMP"; } ||
             fail "$how archive: GRAFICOS/TITULO.BMP is not the partly written entry"
         expect_absent "$target/LEEME.TXT" "$how archive"
         expect_absent "$target/SONIDO" "$how archive"
@@ -476,7 +476,7 @@ scenario_screenshots() {
         save_screenshot "$name.bmp" "zelmot-$name.png"
     done
     # The recording: frames numbered from 001, each of the window's size.
-    [ -s "$work/frame-001.bmp" ] && [ -s "$work/frame-002.bmp" ] || fail "the recording wrote fewer than two frames"
+    { [ -s "$work/frame-001.bmp" ] && [ -s "$work/frame-002.bmp" ]; } || fail "the recording wrote fewer than two frames"
     [ "$(identify -format '%wx%h' "$work/frame-001.bmp")" = "$(identify -format '%wx%h' "$work/start.bmp")" ] ||
         fail "a recorded frame is not the window's size"
 }

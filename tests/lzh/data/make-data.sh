@@ -9,8 +9,9 @@
 set -eu
 export TZ=UTC LC_ALL=C
 here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# shellcheck source=tests/support/common.sh
+source "$here/../../support/common.sh"
+test_work
 
 src=$work/src
 mkdir -p "$src/DOCS/DEEP" "$src/BIN"
@@ -23,24 +24,24 @@ touch -d '1998-03-04 05:06:08' "$src/LEEME.TXT"
 touch -d '2001-12-31 23:59:58' "$src/DOCS/DEEP/LARGO.TXT"
 touch -d '1996-05-17 12:34:56' "$src/DOCS/CORTO.TXT" "$src/BIN/AZAR.BIN"
 touch -d '1980-01-01 00:00:00' "$src/VACIO.TXT"
-files=$(cd "$src" && find . -type f | sed 's|^\./||' | sort)
+mapfile -t files < <(cd "$src" && find . -type f | sed 's|^\./||' | sort)
 
 : > "$work/expected.txt"
 for level in 0 1; do
     name=jlha-level$level.lzh
     rm -f "$here/$name"
-    (cd "$src" && jlha "c$level" "$here/$name" $files > /dev/null)
+    (cd "$src" && jlha "c$level" "$here/$name" "${files[@]}" > /dev/null)
     mkdir "$work/x$level"
     lhasa "xqw=$work/x$level" "$here/$name"
-    for f in $files; do
+    for f in "${files[@]}"; do
         if [ $level = 0 ]; then target=$f; else target=$(basename "$f"); fi
         # lhasa lowercases names that are all capitals.
         theirs=$work/x$level/$f
-        [ -e "$theirs" ] || theirs=$work/x$level/$(echo "$f" | tr A-Z a-z)
+        [ -e "$theirs" ] || theirs=$work/x$level/$(echo "$f" | tr '[:upper:]' '[:lower:]')
         cmp -s "$theirs" "$src/$f" || { echo "lhasa unpacks $f wrongly" >&2; exit 1; }
-        set -- $(cksum < "$theirs")
+        read -r crc size _ < <(cksum < "$theirs")
         stamp=$(date -u -r "$theirs" +%Y-%m-%dT%H:%M:%S)
-        echo "$name $target $2 $1 $stamp" >> "$work/expected.txt"
+        echo "$name $target $size $crc $stamp" >> "$work/expected.txt"
     done
 done
 cp "$work/expected.txt" "$here/expected.txt"

@@ -13,7 +13,7 @@
 set -uo pipefail
 
 here=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")
-# shellcheck source=../../e2e/lib.sh
+# shellcheck source=tests/e2e/lib.sh
 source "$here/../../e2e/lib.sh"
 
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Demo Morvadin Brumaria'
@@ -136,7 +136,7 @@ light_cd() {
 # success message the sound step has let go of the driver (it has no open
 # handle left).
 install() {
-    local label=$1 untick= script=$work/$1.txt
+    local label=$1 untick='' script=$work/$1.txt
     shift
     [ "${1:-}" = untick ] && { untick=1; shift; }
     {

@@ -24,7 +24,7 @@ qrbdivd_running() {
 # qrbdivd_install PREFIX SYS
 qrbdivd_install() {
     local prefix=$1 sys=$2 target n
-    target=$1/drive_c/windows/system32/drivers/qrbdivd.sys
+    target=$prefix/drive_c/windows/system32/drivers/qrbdivd.sys
     [ -f "$sys" ] || { echo "qrbdivd: no driver $sys" >&2; return 1; }
     # A running driver keeps its file mapped: a new one takes its place by
     # rename, never by being written over.

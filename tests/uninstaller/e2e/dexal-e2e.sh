@@ -14,12 +14,11 @@
 set -uo pipefail
 
 here=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")
-# shellcheck source=../../e2e/lib.sh
-source "$here/../../e2e/lib.sh" || exit 2
+# shellcheck source=tests/uninstaller/e2e/common.sh
+source "$here/common.sh" || exit 2
 
 marker_key='HKCU\Software\Quelvar Multimedia\Instalar\Demo Morvadin Brumaria'
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Demo Morvadin Brumaria'
-windows=$prefix/drive_c/windows
 dexal=$windows/Dexal.EXE
 target=$prefix/drive_c/DemoMB
 e2e_program='D:\ZELMOT.EXE'
@@ -89,16 +88,10 @@ link_target() {
 
 # ---- installations ------------------------------------------------------------
 
-# A copy of the CD as D: whose list leaves out the large music piece and
-# installs every program that an item names, with the library the audio
-# setup program needs.
-light_cd() {
-    local cd=$work/cd
-    copy_cd "$cd"
-    rm -f "$cd/Longitud.dat"
-    printf 'D DATOS\r\nF Brumaria.EXE\r\nF BRUMARIA.ICO\r\nF Readme.txt\r\nF DATOS\\CONFIG.INI\r\nF AUDSETUP.EXE\r\nF PARDEV.dll\r\nF ESCRANO.EXE\r\n' \
-        >"$cd/INST_100.NFO"
-    map_drive d "$cd"
+# The light CD installs every program that an item names, with the library
+# the audio setup program needs.
+light_cd_items() {
+    light_cd Brumaria.EXE BRUMARIA.ICO Readme.txt 'DATOS\CONFIG.INI' AUDSETUP.EXE PARDEV.dll ESCRANO.EXE
 }
 
 # install [DIR [LABEL [over]]]: the installer installs on C: into DIR
@@ -128,11 +121,6 @@ install() {
     e2e_program='D:\ZELMOT.EXE' e2e_cwd='D:\' robot "$script" "install-$label"
 }
 
-# uninstall SCRIPT: Dexal.EXE from the Windows directory, as its item starts it.
-uninstall() {
-    e2e_program='C:\windows\Dexal.EXE' e2e_cwd='C:\' robot "$@"
-}
-
 # lay_out DIR: an installation registered as C:\DIR\ that owns its
 # directory, holding a few files; the CD's Dexal.EXE in place.
 lay_out() {
@@ -160,11 +148,6 @@ expect_unregistered() {
     fi
 }
 
-# WININIT.INI, whatever the case of its name (the file system here has one).
-wininit() {
-    find "$windows" -maxdepth 1 -iname wininit.ini | grep . || echo "$windows/wininit.ini"
-}
-
 expect_self_deletion() {
     expect_text "$(wininit)" '[Rename]\r\nNUL=C:\\windows\\Dexal.EXE\r\n' "WININIT.INI after the uninstallation"
 }
@@ -180,7 +163,7 @@ restart_windows() {
 # the uninstaller's own file at the next start.
 scenario_install_uninstall() {
     local link
-    light_cd
+    light_cd_items
     host_start || return 1
     install
     expect_reg "$marker_key" DirectorioPropio 'C:\DEMOMB'
@@ -205,7 +188,7 @@ scenario_install_uninstall() {
 
 # Installing again before the restart keeps the new Dexal.EXE.
 scenario_reinstall_before_restart() {
-    light_cd
+    light_cd_items
     install
     uninstall uninstall_yes.txt
     expect_self_deletion
@@ -218,7 +201,7 @@ scenario_reinstall_before_restart() {
 
 # No Program Manager at all: both programs complete without a word about it.
 scenario_no_dde_server() {
-    light_cd
+    light_cd_items
     install
     uninstall uninstall_yes.txt
     expect_absent "$target" "installation directory"
@@ -246,7 +229,7 @@ scenario_foreign_directory() {
     mkdir -p "$juegos/Otro juego"
     printf 'otro' >"$juegos/Otro juego/OTRO.EXE"
     printf 'notas' >"$juegos/NOTAS.TXT"
-    light_cd
+    light_cd_items
     install 'Juegos' juegos
     expect_reg "$marker_key" DirectorioPropio ''
     uninstall uninstall_fails.txt
@@ -272,14 +255,15 @@ scenario_foreign_directory() {
 # name the installed game.
 scenario_odd_directory() {
     local dir='Mis Juegos (demo), [v1]\DemoMB'
-    light_cd
+    light_cd_items
     host_start || return 1
     install "$dir" odd
     expect_group "${Items[@]}"
     [ "$(link_target "$(group_dir)/Demo Morvadin Brumaria.lnk")" = "C:\\$dir\\Brumaria.EXE" ] ||
         fail "the game's item points to $(link_target "$(group_dir)/Demo Morvadin Brumaria.lnk")"
     # The item itself, opened as the shell opens it.
-    local link=$(group_dir)/Demo\ Morvadin\ Brumaria.lnk
+    local link
+    link=$(group_dir)/Demo\ Morvadin\ Brumaria.lnk
     link=${link#"$prefix/drive_c/"}
     e2e_args=("C:\\${link//\//\\}")
     e2e_program='C:\windows\system32\start.exe' e2e_cwd='C:\' robot run_game.txt
@@ -367,7 +351,7 @@ scenario_links() {
     mkdir -p "$ajeno/SUB"
     printf 'ajeno' >"$ajeno/AJENO.TXT"
     printf 'sub' >"$ajeno/SUB/SUB.TXT"
-    light_cd
+    light_cd_items
     install
     ln -s "$ajeno" "$target/zenlace"
     uninstall uninstall_fails.txt
@@ -394,7 +378,7 @@ scenario_ownership() {
     local juegos=$prefix/drive_c/Juegos
     mkdir -p "$juegos/Otro juego"
     printf 'otro' >"$juegos/Otro juego/OTRO.EXE"
-    light_cd
+    light_cd_items
     install 'Juegos\DemoMB' juegos
     expect_reg "$marker_key" DirectorioPropio 'C:\JUEGOS\DEMOMB'
     reg_set "$marker_key" Instalado 'C:\Juegos\DemoMB\..\'

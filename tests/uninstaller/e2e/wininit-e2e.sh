@@ -15,8 +15,8 @@
 set -uo pipefail
 
 here=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")
-# shellcheck source=../../e2e/lib.sh
-source "$here/../../e2e/lib.sh" || exit 2
+# shellcheck source=tests/uninstaller/e2e/common.sh
+source "$here/common.sh" || exit 2
 
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Demo Morvadin Brumaria'
 session_key='HKLM\System\CurrentControlSet\Control\Session Manager'
@@ -39,29 +39,9 @@ e2e_reset() {
     [ -f "$dexal" ] && ! is_cd_copy "$dexal" && rm -f "$dexal"
 }
 
-# A copy of the CD as D: whose list leaves out the large music piece.
-light_cd() {
-    local cd=$work/cd
-    copy_cd "$cd"
-    rm -f "$cd/Longitud.dat"
-    printf 'D DATOS\r\nF Brumaria.EXE\r\nF Readme.txt\r\nF DATOS\\CONFIG.INI\r\n' >"$cd/INST_100.NFO"
-    map_drive d "$cd"
-}
-
 # install LABEL: the installer installs into C:\DemoMB.
 install() {
     robot install.txt "install-$1"
-}
-
-# uninstall SCRIPT [LABEL]: Dexal.EXE from the Windows directory, as its item
-# starts it.
-uninstall() {
-    e2e_program='C:\windows\Dexal.EXE' e2e_cwd='C:\' robot "$@"
-}
-
-# WININIT.INI, whatever the case of its name (the file system here has one).
-wininit() {
-    find "$windows" -maxdepth 1 -iname wininit.ini | grep . || echo "$windows/wininit.ini"
 }
 
 # A new session of the prefix, as the next start of Windows.
@@ -78,12 +58,12 @@ restart_windows() {
 # and goes again); the restart then carries them out and keeps Dexal.EXE.
 scenario_other_programs_entries() {
     local theirs='[Rename]\r\nNUL=C:\\windows\\temp\\otro.tmp\r\nC:\\windows\\temp\\otro.dll=C:\\windows\\temp\\otro.new\r\n'
-    light_cd
+    light_cd Brumaria.EXE Readme.txt 'DATOS\CONFIG.INI'
     # A session first: the first process of one carries out WININIT.INI.
     reg_exists 'HKCU\Software'
     printf 'temporal' >"$windows/temp/otro.tmp"
     printf 'biblioteca nueva' >"$windows/temp/otro.new"
-    printf "$theirs" >"$windows/wininit.ini"
+    printf '%b' "$theirs" >"$windows/wininit.ini"
 
     install first
     expect_text "$(wininit)" "$theirs" "WININIT.INI after the installation"
@@ -108,7 +88,7 @@ scenario_nt_self_deletion() {
     local pending
     throwaway_prefix "$work/prefix" || return 1
     use_prefix
-    light_cd
+    light_cd Brumaria.EXE Readme.txt 'DATOS\CONFIG.INI'
     install nt
     e2e_program='C:\windows\Dexal.EXE' windows_version winxp
     uninstall uninstall_yes.txt

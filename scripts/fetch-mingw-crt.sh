@@ -22,7 +22,7 @@ if ! (cd "$work" && apt-get source -qq --download-only "mingw-w64=$version" >/de
     exit 1
 fi
 upstream=${version%-*}
-tarball=$(ls "$work"/mingw-w64_"$upstream".orig.tar.* | head -n1)
+tarball=$(find "$work" -maxdepth 1 -name "mingw-w64_$upstream.orig.tar.*" ! -name "*.asc" | head -n1)
 tar -xf "$tarball" -C "$work" --wildcards '*/mingw-w64-crt/*'
 rm -rf "$dest/mingw-w64-crt"
 mkdir -p "$dest"

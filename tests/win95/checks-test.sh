@@ -55,7 +55,7 @@ out=$(bash "$root/tools/master/master.sh" disc /bin/false "$work/cd" "$work/disc
 [ $status -ne 0 ] || { echo "FAILED: mastering went on"; failures=$((failures + 1)); }
 expect "mastering names the image and the instruction" "PICK.EXE: cmov" "$out"
 expect "mastering says why it stops" 'not mastering .*486 with Windows 95' "$out"
-[ ! -e "$work/DISC.ISO" ] && [ ! -e "$work/disc" ] || { echo "FAILED: mastering wrote something"; failures=$((failures + 1)); }
+{ [ ! -e "$work/DISC.ISO" ] && [ ! -e "$work/disc" ]; } || { echo "FAILED: mastering wrote something"; failures=$((failures + 1)); }
 
 [ $failures -eq 0 ] && echo "checks-test: all passed"
 exit $((failures > 0))

@@ -4,6 +4,7 @@
 // main window while it runs, and the program ends when the dialog closes.
 // Nothing is ever reported.
 #include "DeviceEnumeration.h"
+#include "Files.h"
 #include "PardevLibrary.h"
 #include "SoundDeviceDialog.h"
 
@@ -31,11 +32,7 @@ void AudioSetup::Run()
     usable_ = ProbeAudioSetupDevices(library, records_, count_);
     // A current directory that does not fit the buffer leaves nowhere to
     // write: the dialog is shown all the same and accepting writes nothing.
-    char directory[256] = "";
-    const DWORD length = GetCurrentDirectoryA(sizeof directory, directory);
-    if (length == 0 || length >= sizeof directory)
-        directory[0] = '\0';
-    SoundDeviceDialog(records_, count_, usable_, directory, nullptr).Run();
+    SoundDeviceDialog(records_, count_, usable_, files::CurrentDirectory(), nullptr).Run();
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "InstallList.h"
 
+#include "Text.h"
+
 #include <cctype>
 
 namespace installlist {
@@ -52,11 +54,9 @@ Kind ClassifyForSize(const std::string& line, std::string& name)
 
 Kind ClassifyForCopy(const std::string& line, std::string& name)
 {
-    const char* space = " \t\r\n\v\f";
-    const std::string::size_type first = line.find_first_not_of(space);
-    if (first == std::string::npos || line[first] == '*')
+    const std::string trimmed = text::Trim(line);
+    if (trimmed.empty() || trimmed[0] == '*')
         return Kind::Skip;
-    const std::string trimmed = line.substr(first, line.find_last_not_of(space) - first + 1);
     if (trimmed.size() < 3)
         return Kind::Other;
     name = trimmed.substr(2);

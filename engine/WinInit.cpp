@@ -2,6 +2,7 @@
 
 #include "Files.h"
 #include "PathNames.h"
+#include "Text.h"
 
 #include <cstdio>
 #include <vector>
@@ -39,14 +40,7 @@ std::string Join(const std::vector<Line>& lines)
     return text;
 }
 
-std::string Trim(const std::string& text)
-{
-    const char* space = " \t";
-    std::string::size_type first = text.find_first_not_of(space);
-    if (first == std::string::npos)
-        return std::string();
-    return text.substr(first, text.find_last_not_of(space) - first + 1);
-}
+using text::Trim;
 
 // The section a line opens ("[Rename]" gives "Rename"), or false.
 bool SectionHeader(const std::string& line, std::string& name)

@@ -1,6 +1,7 @@
 #include "InstallDialog.h"
 
 #include "AlreadyInstalledDialog.h"
+#include "Files.h"
 #include "HelpDialog.h"
 #include "Location.h"
 #include "ProgressDialog.h"
@@ -21,11 +22,9 @@ const char* const Uninstaller = "\\Dexal.EXE";
 // The autodetection check box, a row of the component form.
 const ComponentRow AutodetectOption = {"Autodetectar Tarjeta de Sonido", "", 3, 0, 1, 16, 346, 42, 345};
 
-std::string CurrentDirectory()
+std::string SourceDirectory()
 {
-    char dir[256] = "";
-    GetCurrentDirectoryA(sizeof dir, dir);
-    std::string text = dir;
+    std::string text = files::CurrentDirectory();
     if (text.empty() || text.back() != '\\')
         text += '\\';
     return text;
@@ -53,7 +52,7 @@ private:
 
 }  // namespace
 
-InstallDialog::InstallDialog() : Dialog(IDD_INSTALL), InstallDir("DemoMB"), SourceDir(CurrentDirectory()) {}
+InstallDialog::InstallDialog() : Dialog(IDD_INSTALL), InstallDir("DemoMB"), SourceDir(SourceDirectory()) {}
 
 InstallDialog::~InstallDialog()
 {
@@ -142,7 +141,7 @@ bool InstallDialog::FindEarlierInstallation()
     AlreadyInstalledDialog ask;
     switch (ask.RunModal(Handle())) {
     case IDC_RUN: {
-        SetCurrentDirectoryA(InstalledPath.c_str());
+        files::EnterDirectory(InstalledPath);
         // Quoted, so that a directory with spaces starts the right program.
         std::string command = "\"" + InstalledPath + GameProgram + "\"";
         WinExec(command.c_str(), SW_SHOW);
@@ -153,10 +152,8 @@ bool InstallDialog::FindEarlierInstallation()
         End(IDCANCEL);
         return true;
     case IDC_UNINSTALL: {
-        char windows[256] = "";
-        GetWindowsDirectoryA(windows, sizeof windows);
         // Quoted like the game: the Windows directory may hold spaces.
-        WinExec(("\"" + std::string(windows) + Uninstaller + "\"").c_str(), SW_SHOW);
+        WinExec(("\"" + files::WindowsDirectory() + Uninstaller + "\"").c_str(), SW_SHOW);
         End(IDCANCEL);
         return true;
     }

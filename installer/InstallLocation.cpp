@@ -1,12 +1,12 @@
 // Choosing where the demo goes: the drive steps, the free space and the
 // checked creation of the install directory.
+#include "Files.h"
 #include "Formats.h"
 #include "InstallDialog.h"
 #include "Location.h"
 #include "PathNames.h"
 #include "resource.h"
 
-#include <cstring>
 #include <vector>
 
 namespace {
@@ -15,9 +15,8 @@ const RECT FreeSpaceArea = {34, 265, 227, 282};
 
 int CurrentDriveNumber()
 {
-    char dir[256] = "";
-    GetCurrentDirectoryA(sizeof dir, dir);
-    if (dir[1] != ':')
+    const std::string dir = files::CurrentDirectory();
+    if (dir.size() < 2 || dir[1] != ':')
         return 0;
     char letter = dir[0];
     if (letter >= 'a' && letter <= 'z')
@@ -28,15 +27,11 @@ int CurrentDriveNumber()
 // Nothing but "." and ".." in it.
 bool CurrentDirectoryIsEmpty()
 {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA("*.*", &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return true;
     bool empty = true;
-    do
-        empty = std::strcmp(found.cFileName, ".") == 0 || std::strcmp(found.cFileName, "..") == 0;
-    while (empty && FindNextFileA(search, &found));
-    FindClose(search);
+    files::ForEachMatch("*.*", [&empty](const files::Entry& entry) {
+        empty = entry.name == "." || entry.name == "..";
+        return empty;
+    });
     return empty;
 }
 
@@ -66,7 +61,7 @@ void InstallDialog::StepDrive(int (*step)(int))
     for (int tries = 0; tries < location::DriveCycle && !found; tries++) {
         drive = step(drive);
         const char letter[3] = {static_cast<char>(64 + drive), ':', '\0'};
-        SetCurrentDirectoryA(letter);
+        files::EnterDirectory(letter);
         UINT type = GetDriveTypeA(nullptr);
         found = CurrentDriveNumber() == drive && Eligible(type);
     }
@@ -106,23 +101,23 @@ bool InstallDialog::ValidateAndCreateDirectory(std::string path, char letter)
         return false;
     }
     const std::string drive(1, letter);
-    SetCurrentDirectoryA((drive + ":\\").c_str());
+    files::EnterDirectory(drive + ":\\");
 
     std::vector<bool> created;
     bool failed = false;
     for (const std::string& component : components) {
         const std::string relative = drive + ":" + component;
-        if (SetCurrentDirectoryA(relative.c_str())) {
+        if (files::EnterDirectory(relative)) {
             created.push_back(false);
             continue;
         }
-        if (!CreateDirectoryA(relative.c_str(), nullptr)) {
+        if (!files::MakeDirectory(relative)) {
             failed = true;
             break;
         }
-        if (!SetCurrentDirectoryA(relative.c_str())) {
+        if (!files::EnterDirectory(relative)) {
             // Created but not entered: undo it from where we stand.
-            RemoveDirectoryA(relative.c_str());
+            files::RemoveEmptyDirectory(relative);
             failed = true;
             break;
         }
@@ -134,9 +129,9 @@ bool InstallDialog::ValidateAndCreateDirectory(std::string path, char letter)
         return true;
     }
     for (std::size_t i = created.size(); i-- > 0;) {
-        SetCurrentDirectoryA((drive + ":..").c_str());
+        files::EnterDirectory(drive + ":..");
         if (created[i])
-            RemoveDirectoryA((drive + ":" + components[i]).c_str());
+            files::RemoveEmptyDirectory(drive + ":" + components[i]);
     }
     Message(location::PathCheckMessage(location::PathCheck::Uncreatable));
     return false;

@@ -44,13 +44,8 @@ public:
     explicit ArchiveRunHost(InstallDialog& owner) : owner_(owner) {}
     void ShowMessage(const std::string& text, unsigned style) override { owner_.Message(text, style); }
     int ComponentState(int component) override { return owner_.ComponentState(component); }
-    std::string CurrentDir() override
-    {
-        char dir[256] = "";
-        GetCurrentDirectoryA(sizeof dir, dir);
-        return dir;
-    }
-    bool EnterDir(const std::string& dir) override { return SetCurrentDirectoryA(dir.c_str()) != FALSE; }
+    std::string CurrentDir() override { return files::CurrentDirectory(); }
+    bool EnterDir(const std::string& dir) override { return files::EnterDirectory(dir); }
     int ExtractAll(const std::string& archivePath) override { return owner_.ExtractAll(archivePath.c_str()); }
 
 private:

@@ -9,6 +9,9 @@
 
 namespace {
 
+// This step reads both directories, and VerFindFileA answers, in 260 bytes.
+const unsigned DirectoryBuffer = 260;
+
 // The block copy without progress reports nothing.
 class QuietCopyHost : public CopyHost {
 public:
@@ -32,24 +35,14 @@ public:
         GetVersionExA(&version);
         return version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
     }
-    std::string WindowsDir() override
-    {
-        char dir[260] = "";
-        GetWindowsDirectoryA(dir, sizeof dir);
-        return dir;
-    }
-    std::string SystemDir() override
-    {
-        char dir[260] = "";
-        GetSystemDirectoryA(dir, sizeof dir);
-        return dir;
-    }
+    std::string WindowsDir() override { return files::WindowsDirectory(DirectoryBuffer); }
+    std::string SystemDir() override { return files::SystemDirectory(DirectoryBuffer); }
     unsigned FindSharedFile(const std::string& name, const std::string& windowsDir,
                             const std::string& systemDir) override
     {
         // The declaration takes writable texts.
         std::string file = name, windows = windowsDir, system = systemDir;
-        char current[260] = "", destination[260] = "";
+        char current[DirectoryBuffer] = "", destination[DirectoryBuffer] = "";
         UINT currentLength = sizeof current, destinationLength = sizeof destination;
         return VerFindFileA(VFFF_ISSHAREDFILE, &file[0], &windows[0], &system[0], current, &currentLength,
                             destination, &destinationLength);

@@ -82,13 +82,4 @@ bool ParseInstalledPath(const std::string& installed, std::string& installDir, i
     return true;
 }
 
-std::string Trim(const std::string& text)
-{
-    const char* space = " \t\r\n\v\f";
-    std::string::size_type first = text.find_first_not_of(space);
-    if (first == std::string::npos)
-        return std::string();
-    return text.substr(first, text.find_last_not_of(space) - first + 1);
-}
-
 }  // namespace location

@@ -3,6 +3,8 @@
 // path. InstallDialog applies them with the Win32 calls.
 #pragma once
 
+#include "Text.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -38,7 +40,7 @@ const char* PathCheckMessage(PathCheck check);
 // the drive number one below the drive's (the first drive step lands on it).
 bool ParseInstalledPath(const std::string& installed, std::string& installDir, int& driveNumber);
 
-// Text trimmed of leading and trailing white space (edit 1008 when read back).
-std::string Trim(const std::string& text);
+// Edit 1008's text is trimmed when read back.
+using text::Trim;
 
 }  // namespace location

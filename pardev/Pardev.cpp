@@ -3,7 +3,7 @@
 #include "Pardev.h"
 
 #include "PardevCore.h"
-#include "QrbConfig.h"
+#include "QrbConfigFile.h"
 
 #include <windows.h>
 #include <mmsystem.h>

@@ -27,23 +27,16 @@ class Win32TreeOps : public TreeOps {
 public:
     bool ForEachEntry(const std::string& pattern, const std::function<bool(const TreeEntry&)>& visit) override
     {
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA(pattern.c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE)
-            return false;
         TreeEntry entry;
-        do {
-            entry.name = found.cFileName;
-            entry.isDir = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-            // Windows 95 never sets it; NT junctions and symbolic links do, and
-            // so does Wine for a link on the host.
-            entry.isLink = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-        } while (visit(entry) && FindNextFileA(search, &found));
-        FindClose(search);
-        return true;
+        return files::ForEachMatch(pattern, [&](const files::Entry& found) {
+                   entry.name = found.name;
+                   entry.isDir = found.isDir;
+                   entry.isLink = found.isLink;
+                   return visit(entry);
+               }) == files::Listing::Listed;
     }
-    bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != FALSE; }
-    bool RemoveDir(const std::string& path) override { return RemoveDirectoryA(path.c_str()) != FALSE; }
+    bool RemoveFile(const std::string& path) override { return files::RemoveFile(path); }
+    bool RemoveDir(const std::string& path) override { return files::RemoveEmptyDirectory(path); }
 };
 
 class Win32UninstallHost : public UninstallHost {
@@ -66,17 +59,16 @@ public:
 
     Look LookInto(const std::string& dir) override
     {
-        const DWORD attributes = GetFileAttributesA(WithoutBackslash(dir).c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        if (files::IsLink(WithoutBackslash(dir)))
             return Link;
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((dir + "*.*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            FindClose(search);
+        switch (files::ForEachMatch(dir + "*.*", [](const files::Entry&) { return false; })) {
+        case files::Listing::Listed:
             return HasEntries;
+        case files::Listing::Missing:
+            return Missing;
+        default:
+            return Unreadable;
         }
-        const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Missing : Unreadable;
     }
 
     bool DeleteTree(const std::string& dir) override

@@ -1,6 +1,8 @@
 // Escrano, the video setup launcher: it resets the display driver
 // configurator that ships beside the demo and runs it. It has no window,
 // shows no message, ignores its command line and always ends with 0.
+#include "Files.h"
+
 #include <windows.h>
 
 namespace {
@@ -20,8 +22,8 @@ static_assert(sizeof(STARTUPINFOA) == 68, "STARTUPINFOA is 68 bytes on 32-bit Wi
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     // A missing file is no error.
-    DeleteFileA(DriverFile);
-    DeleteFileA(DataFile);
+    files::RemoveFile(DriverFile);
+    files::RemoveFile(DataFile);
 
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;

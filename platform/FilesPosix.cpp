@@ -3,9 +3,10 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <unistd.h>
 #include <dirent.h>
+#include <fnmatch.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace files {
 namespace {
@@ -48,6 +49,22 @@ bool MakeDirectory(const std::string& path)
     return ::mkdir(HostPath(path).c_str(), 0777) == 0;
 }
 
+bool RemoveEmptyDirectory(const std::string& path)
+{
+    return ::rmdir(HostPath(path).c_str()) == 0;
+}
+
+std::string CurrentDirectory()
+{
+    char dir[256];
+    return ::getcwd(dir, sizeof dir) ? std::string(dir) : std::string();
+}
+
+bool EnterDirectory(const std::string& path)
+{
+    return ::chdir(HostPath(path).c_str()) == 0;
+}
+
 bool StatusSize(const std::string& path, uint32_t& size)
 {
     struct stat st;
@@ -74,20 +91,48 @@ bool SetNormalAttributes(const std::string& path)
     return ::stat(host.c_str(), &st) == 0 && ::chmod(host.c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
 }
 
-bool ForEachEntry(const std::string& dir, const std::function<void(const std::string&, bool)>& visit)
+// Windows' "*.*" matches names without a dot as well.
+Listing ForEachMatch(const std::string& pattern, const std::function<bool(const Entry&)>& visit)
 {
-    const std::string host = HostPath(dir);
-    DIR* listing = ::opendir(host.c_str());
+    const std::string host = HostPath(pattern);
+    const std::string::size_type slash = host.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : host.substr(0, slash + 1);
+    std::string name = slash == std::string::npos ? host : host.substr(slash + 1);
+    if (name == "*.*")
+        name = "*";
+    DIR* listing = ::opendir(dir.c_str());
     if (!listing)
-        return false;
-    while (dirent* entry = ::readdir(listing)) {
+        return errno == ENOENT || errno == ENOTDIR ? Listing::Missing : Listing::Unreadable;
+    bool any = false;
+    while (dirent* found = ::readdir(listing)) {
+        if (::fnmatch(name.c_str(), found->d_name, 0) != 0)
+            continue;
         struct stat st;
-        std::string path = host + "/" + entry->d_name;
-        bool isDir = ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-        visit(entry->d_name, isDir);
+        const std::string path = dir + "/" + found->d_name;
+        Entry entry;
+        entry.name = found->d_name;
+        entry.isDir = ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        entry.isLink = ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+        any = true;
+        if (!visit(entry))
+            break;
     }
     ::closedir(listing);
-    return true;
+    return any ? Listing::Listed : Listing::Missing;
+}
+
+bool ForEachEntry(const std::string& dir, const std::function<void(const std::string&, bool)>& visit)
+{
+    return ForEachMatch(dir + "\\*.*", [&visit](const Entry& entry) {
+               visit(entry.name, entry.isDir);
+               return true;
+           }) == Listing::Listed;
+}
+
+bool IsLink(const std::string& path)
+{
+    struct stat st;
+    return ::lstat(HostPath(path).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
 std::FILE* CreateTemporaryBeside(const std::string& path, std::string& tempPath)
@@ -128,12 +173,12 @@ std::string ShortPath(const std::string&)
     return std::string();
 }
 
-std::string WindowsDirectory()
+std::string WindowsDirectory(unsigned)
 {
     return std::string();
 }
 
-std::string SystemDirectory()
+std::string SystemDirectory(unsigned)
 {
     return std::string();
 }

@@ -1,5 +1,6 @@
-// The file-system calls of the installation engine, one file per platform.
-// Paths use "\" between directories on every platform.
+// The file and directory calls of every program of the set, one file per
+// platform: the host build stands in for Windows in the portable core's
+// tests. Paths use "\" between directories on every platform.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,15 @@ std::FILE* Open(const std::string& path, const char* mode, unsigned& cause);
 
 // CreateDirectory with default security; false when it failed (it exists, say).
 bool MakeDirectory(const std::string& path);
+// RemoveDirectory: only an empty directory goes.
+bool RemoveEmptyDirectory(const std::string& path);
+
+// The process's current directory as Windows gives it in a 256-byte buffer;
+// empty when it does not fit.
+std::string CurrentDirectory();
+// Makes path the current directory; "D:" makes D: the current drive, in the
+// directory current on it.
+bool EnterDirectory(const std::string& path);
 
 // The file's length from its status, without opening it.
 bool StatusSize(const std::string& path, uint32_t& size);
@@ -22,9 +32,30 @@ bool StatusTime(const std::string& path, int64_t& seconds);
 // Takes the read-only attribute away (FILE_ATTRIBUTE_NORMAL).
 bool SetNormalAttributes(const std::string& path);
 
-// Calls visit for every entry of the directory, in the file system's order,
-// "." and ".." included. False when the directory cannot be listed.
+// An entry of a directory listing. isLink is the reparse-point attribute:
+// Windows 95 never sets it; NT junctions and symbolic links do, and so does
+// Wine for a link on the host.
+struct Entry {
+    std::string name;
+    bool isDir = false;
+    bool isLink = false;
+};
+
+enum class Listing { Listed, Missing, Unreadable };
+
+// Calls visit for every entry that pattern matches ("C:\\DIR\\*.*", "*.*"), in
+// the file system's order, "." and ".." included, until visit answers false.
+// Missing when the pattern names a file or directory that is not there (no
+// entry matched, or the path leads nowhere), Unreadable for any other
+// failure; nothing is visited then.
+Listing ForEachMatch(const std::string& pattern, const std::function<bool(const Entry&)>& visit);
+
+// Every entry of the directory, as ForEachMatch(dir + "\\*.*"). False when
+// the directory cannot be listed.
 bool ForEachEntry(const std::string& dir, const std::function<void(const std::string& name, bool isDir)>& visit);
+
+// The path carries the reparse-point attribute (a link, see Entry).
+bool IsLink(const std::string& path);
 
 // Replacing a file's contents safely: the new text goes into a temporary
 // file in the same directory (so that it lies on the same drive), which takes
@@ -40,10 +71,13 @@ bool IsReadOnly(const std::string& path);
 // empty when there is none (and on the host build).
 std::string ShortPath(const std::string& path);
 
-// The Windows and System directories as Windows gives them (256-byte
-// buffers, no "\" added); empty on the host build.
-std::string WindowsDirectory();
-std::string SystemDirectory();
+// The Windows and System directories as Windows gives them in buffers of
+// this many bytes, no "\" added; empty when they do not fit, and on the
+// host build. The programs read them into 256 bytes, the shared-file step
+// into 260.
+const unsigned DirectoryBuffer = 256;
+std::string WindowsDirectory(unsigned bufferBytes = DirectoryBuffer);
+std::string SystemDirectory(unsigned bufferBytes = DirectoryBuffer);
 
 // Windows 95 keeps files written through the profile functions in a cache:
 // this writes it back before such a file is read directly.

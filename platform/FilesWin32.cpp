@@ -60,6 +60,23 @@ bool MakeDirectory(const std::string& path)
     return CreateDirectoryA(path.c_str(), nullptr) != FALSE;
 }
 
+bool RemoveEmptyDirectory(const std::string& path)
+{
+    return RemoveDirectoryA(path.c_str()) != FALSE;
+}
+
+std::string CurrentDirectory()
+{
+    char dir[256] = "";
+    const DWORD length = GetCurrentDirectoryA(sizeof dir, dir);
+    return length > 0 && length < sizeof dir ? std::string(dir) : std::string();
+}
+
+bool EnterDirectory(const std::string& path)
+{
+    return SetCurrentDirectoryA(path.c_str()) != FALSE;
+}
+
 // Size and time come from the directory entry rather than _stat: CRTDLL.DLL,
 // the C library of every Windows 95, fills an older struct _stat whose size
 // and times sit elsewhere than today's headers say. Like _stat, a name with
@@ -105,17 +122,37 @@ bool SetNormalAttributes(const std::string& path)
     return SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL) != FALSE;
 }
 
-bool ForEachEntry(const std::string& dir, const std::function<void(const std::string&, bool)>& visit)
+Listing ForEachMatch(const std::string& pattern, const std::function<bool(const Entry&)>& visit)
 {
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((dir + "\\*.*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return false;
-    do
-        visit(found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
-    while (FindNextFileA(search, &found));
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Listing::Missing
+                                                                              : Listing::Unreadable;
+    }
+    Entry entry;
+    do {
+        entry.name = found.cFileName;
+        entry.isDir = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        entry.isLink = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    } while (visit(entry) && FindNextFileA(search, &found));
     FindClose(search);
-    return true;
+    return Listing::Listed;
+}
+
+bool ForEachEntry(const std::string& dir, const std::function<void(const std::string&, bool)>& visit)
+{
+    return ForEachMatch(dir + "\\*.*", [&visit](const Entry& entry) {
+               visit(entry.name, entry.isDir);
+               return true;
+           }) == Listing::Listed;
+}
+
+bool IsLink(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
 namespace {
@@ -196,18 +233,19 @@ std::string ShortPath(const std::string& path)
     return length > 0 && length < sizeof shortPath ? std::string(shortPath) : std::string();
 }
 
-std::string WindowsDirectory()
+// A directory that does not fit leaves the buffer as it was: empty.
+std::string WindowsDirectory(unsigned bufferBytes)
 {
-    char dir[256] = "";
-    GetWindowsDirectoryA(dir, sizeof dir);
-    return dir;
+    std::string dir(bufferBytes, '\0');
+    GetWindowsDirectoryA(&dir[0], bufferBytes);
+    return dir.c_str();
 }
 
-std::string SystemDirectory()
+std::string SystemDirectory(unsigned bufferBytes)
 {
-    char dir[256] = "";
-    GetSystemDirectoryA(dir, sizeof dir);
-    return dir;
+    std::string dir(bufferBytes, '\0');
+    GetSystemDirectoryA(&dir[0], bufferBytes);
+    return dir.c_str();
 }
 
 void FlushProfileCache(const std::string& path)

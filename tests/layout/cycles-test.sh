@@ -31,7 +31,7 @@ expect() {
     status=$?
     if [ "$status" -ne "$2" ] || ! grep -qE -- "$3" <<<"$output"; then
         echo "FAIL $1: expected status $2 and /$3/, got $status:"
-        sed 's/^/    /' <<<"$output"
+        printf '    %s\n' "${output//$'\n'/$'\n'    }"
         failures=$((failures + 1))
     else
         echo "ok   $1"
@@ -39,7 +39,8 @@ expect() {
 }
 
 # Two libraries whose headers include each other through their exported
-# directories.
+# directories. (The CMake text is quoted as it is: no shell expansion.)
+# shellcheck disable=SC2016
 tree declared_cycle \
     'a/CMakeLists.txt=add_core_library(a SOURCES A.cpp)' \
     'a/A.h=#include "B.h"' \
@@ -58,6 +59,7 @@ expect ambiguous 1 '^r/R.cpp: #include Util.h is ambiguous: the tree holds p/Uti
 
 # Includes one way only, one through a directory named from the project's
 # root and in angle brackets: no cycle.
+# shellcheck disable=SC2016
 tree clean \
     'CMakeLists.txt=target_include_directories(app PRIVATE ${PROJECT_SOURCE_DIR}/lib/public)' \
     'lib/public/Api.h=#include "../Impl.h"' 'lib/Impl.h=#include <string>' \

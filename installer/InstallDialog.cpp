@@ -3,6 +3,7 @@
 #include "AlreadyInstalledDialog.h"
 #include "Files.h"
 #include "HelpDialog.h"
+#include "InstallRun.h"
 #include "Location.h"
 #include "ProgressDialog.h"
 #include "Registration.h"
@@ -48,6 +49,20 @@ private:
     InstallDialog& owner_;
     HWND window_;
     LzhArchive& archive_;
+};
+
+// The install run reports through this window and unpacks with its reader,
+// whose notifications move the progress bar.
+class DialogRunHost : public InstallRunHost {
+public:
+    explicit DialogRunHost(InstallDialog& owner) : owner_(owner) {}
+    void ShowMessage(const std::string& text, unsigned style) override { owner_.Message(text, style); }
+    void StepProgress() override { owner_.StepProgress(); }
+    int ComponentState(int component) override { return owner_.ComponentState(component); }
+    int ExtractAll(const std::string& archivePath) override { return owner_.ExtractAll(archivePath.c_str()); }
+
+private:
+    InstallDialog& owner_;
 };
 
 }  // namespace
@@ -325,14 +340,40 @@ void InstallDialog::RunInstall()
     }
     ConfigureSound();
     UpdateProgressTotal();
-    InstallComponents();
-    ExtractResourceArchives();
-    const bool restart = ReplaceSharedFiles(SharedFileList, SharedFileCount) != 0;
-    InstallUninstaller();
-    RegisterInstallation();
+    DialogRunHost host(*this);
+    InstallRun run(host, SourceDir, DestinationRoot(), DoneBytes, CurrentFileBytes);
+    run.InstallComponents();
+    run.ExtractResourceArchives();
+    const bool restart = run.ReplaceSharedFiles(SharedFileList, SharedFileCount) != 0;
+    run.InstallUninstaller();
+    InstalledPath = run.RegisterInstallation(OwnsInstallDir);
     StepProgress();
     SetCursor(previous);
-    CreateProgramItems();
+    run.CreateProgramItems();
     FinishInstall(restart);
+}
+
+std::string InstallDialog::DestinationRoot() const
+{
+    return std::string(1, static_cast<char>(64 + DriveNumber)) + ":\\" + InstallDir + "\\";
+}
+
+void InstallDialog::FinishInstall(bool restart)
+{
+    if (restart) {
+        const int answer = Message("Demo Morvadin Brumaria instalado con éxito\n\nNecesitará reiniciar su ordenador "
+                                   "para que funcione correctamente\n\nDespués elija 'Demo Morvadin Brumaria' en el "
+                                   "menú Programas\n\n¿Desea reiniciar su ordenador ahora?",
+                                   MB_YESNO | MB_ICONINFORMATION);
+        if (answer == IDNO)
+            restart = false;
+    } else {
+        Message("  Demo Morvadin Brumaria instalado con éxito\n\nElija 'Demo Morvadin Brumaria' en el menú Programas");
+    }
+    StepProgress();
+    InstallDir = ReadInstallDir();
+    End(IDOK);
+    if (restart)
+        ExitWindowsEx(EWX_REBOOT, 0);
 }
 

@@ -69,16 +69,11 @@ private:
     void UpdateRequiredSize();
     void UpdateProgressTotal();
 
-    // Steps of the run after the directory exists (InstallRun.cpp and later).
+    // The sound steps (InstallSound.cpp); the steps after the sound are
+    // InstallRun's, and the end is the window's.
     std::string DestinationRoot() const;
     bool ProbeSoundDevices();
     bool ConfigureSound();
-    void InstallComponents();
-    bool ExtractResourceArchives();
-    int ReplaceSharedFiles(const char* const* names, int count);
-    void InstallUninstaller();
-    void RegisterInstallation();
-    void CreateProgramItems();
     void FinishInstall(bool restart);
 
     // Fields, in the order of their meaning: location, pictures and

@@ -1,16 +1,20 @@
 // The steps of the install run after the directory exists: copying the
 // install lists, unpacking the resource archives, putting the uninstaller in
-// place, registering the installation, the program group and finishing.
+// place, registering the installation and the program group, each through
+// the engine with a host that reaches the installer's window.
 #include "Archives.h"
 #include "Copy.h"
 #include "Files.h"
-#include "InstallDialog.h"
+#include "InstallRun.h"
 #include "PathNames.h"
 #include "ProgmanDde.h"
 #include "ProgramItems.h"
 #include "Registration.h"
 #include "WinInit.h"
 
+#include <windows.h>
+
+#include <utility>
 #include <vector>
 
 namespace {
@@ -26,40 +30,40 @@ std::string WithBackslash(const char* dir)
     return text;
 }
 
-// The copy run and the unpacking report through the installer's window.
+// The engine's steps report through the installer's window.
 class RunHost : public CopyHost {
 public:
-    explicit RunHost(InstallDialog& owner) : owner_(owner) {}
-    void ShowMessage(const std::string& text, unsigned style) override { owner_.Message(text, style); }
+    explicit RunHost(InstallRunHost& owner) : owner_(owner) {}
+    void ShowMessage(const std::string& text, unsigned style) override { owner_.ShowMessage(text, style); }
     void StepProgress() override { owner_.StepProgress(); }
     void EndWaitCursor() override { SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32512))); }  // IDC_ARROW
-    bool ComponentChecked(int component) override { return owner_.ComponentChecked(component); }
+    bool ComponentChecked(int component) override { return owner_.ComponentState(component) == BST_CHECKED; }
 
 private:
-    InstallDialog& owner_;
+    InstallRunHost& owner_;
 };
 
 class ArchiveRunHost : public ArchiveHost {
 public:
-    explicit ArchiveRunHost(InstallDialog& owner) : owner_(owner) {}
-    void ShowMessage(const std::string& text, unsigned style) override { owner_.Message(text, style); }
+    explicit ArchiveRunHost(InstallRunHost& owner) : owner_(owner) {}
+    void ShowMessage(const std::string& text, unsigned style) override { owner_.ShowMessage(text, style); }
     int ComponentState(int component) override { return owner_.ComponentState(component); }
     std::string CurrentDir() override { return files::CurrentDirectory(); }
     bool EnterDir(const std::string& dir) override { return files::EnterDirectory(dir); }
-    int ExtractAll(const std::string& archivePath) override { return owner_.ExtractAll(archivePath.c_str()); }
+    int ExtractAll(const std::string& archivePath) override { return owner_.ExtractAll(archivePath); }
 
 private:
-    InstallDialog& owner_;
+    InstallRunHost& owner_;
 };
 
 class ItemRunHost : public ProgramItemHost {
 public:
-    explicit ItemRunHost(InstallDialog& owner) : owner_(owner) {}
-    void ShowMessage(const std::string& text, unsigned style) override { owner_.Message(text, style); }
+    explicit ItemRunHost(InstallRunHost& owner) : owner_(owner) {}
+    void ShowMessage(const std::string& text, unsigned style) override { owner_.ShowMessage(text, style); }
     int ComponentState(int component) override { return owner_.ComponentState(component); }
 
 private:
-    InstallDialog& owner_;
+    InstallRunHost& owner_;
 };
 
 // The directories that table rows name.
@@ -71,34 +75,39 @@ InstallDirs RunDirs(const std::string& source, const std::string& destination)
 
 }  // namespace
 
-std::string InstallDialog::DestinationRoot() const
+InstallRun::InstallRun(InstallRunHost& host, std::string sourceDir, std::string destinationRoot, int32_t& doneBytes,
+                       int32_t& currentFileBytes)
+    : host_(host),
+      sourceDir_(std::move(sourceDir)),
+      destinationRoot_(std::move(destinationRoot)),
+      doneBytes_(doneBytes),
+      currentFileBytes_(currentFileBytes)
 {
-    return std::string(1, static_cast<char>(64 + DriveNumber)) + ":\\" + InstallDir + "\\";
 }
 
-void InstallDialog::InstallComponents()
+void InstallRun::InstallComponents()
 {
-    RunHost host(*this);
-    CopyRun(host, SourceDir, DestinationRoot(), DoneBytes, CurrentFileBytes).InstallComponents();
+    RunHost host(host_);
+    CopyRun(host, sourceDir_, destinationRoot_, doneBytes_, currentFileBytes_).InstallComponents();
 }
 
-bool InstallDialog::ExtractResourceArchives()
+bool InstallRun::ExtractResourceArchives()
 {
-    ArchiveRunHost host(*this);
-    return ::ExtractResourceArchives(host, RunDirs(SourceDir, DestinationRoot()));
+    ArchiveRunHost host(host_);
+    return ::ExtractResourceArchives(host, RunDirs(sourceDir_, destinationRoot_));
 }
 
 // Copies the uninstaller into the Windows directory, over a read-only copy
 // of an earlier installation, and keeps a restart from deleting it: an
 // earlier uninstallation may have scheduled its own file for deletion.
-void InstallDialog::InstallUninstaller()
+void InstallRun::InstallUninstaller()
 {
     const std::string windows = files::WindowsDirectory();
     const std::string target = windows + "\\" + UninstallerFile;
     SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
-    RunHost host(*this);
-    CopyRun(host, SourceDir, DestinationRoot(), DoneBytes, CurrentFileBytes)
-        .CopyOneFile(SourceDir + UninstallerFile, target, false);
+    RunHost host(host_);
+    CopyRun(host, sourceDir_, destinationRoot_, doneBytes_, currentFileBytes_)
+        .CopyOneFile(sourceDir_ + UninstallerFile, target, false);
     SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
 
     OSVERSIONINFOA version = {};
@@ -116,43 +125,25 @@ void InstallDialog::InstallUninstaller()
     }
 }
 
-void InstallDialog::RegisterInstallation()
+std::string InstallRun::RegisterInstallation(bool ownsDirectory)
 {
-    InstalledPath = DestinationRoot();
     // Recorded in its resolved form, so that the uninstaller can tell whether
     // "Instalado" still names this directory.
     std::string owned;
-    if (OwnsInstallDir && !paths::FullPath(InstalledPath, owned))
+    if (ownsDirectory && !paths::FullPath(destinationRoot_, owned))
         owned.clear();
-    registration::RegisterInstallation(files::WindowsDirectory(), InstalledPath, OwnsInstallDir ? owned : "");
+    registration::RegisterInstallation(files::WindowsDirectory(), destinationRoot_, ownsDirectory ? owned : "");
+    return destinationRoot_;
 }
 
 // The group and its items. A Program Manager that is missing or does not
 // answer leaves them out and the run goes on.
-void InstallDialog::CreateProgramItems()
+void InstallRun::CreateProgramItems()
 {
-    const InstallDirs dirs = RunDirs(SourceDir, DestinationRoot());
+    const InstallDirs dirs = RunDirs(sourceDir_, destinationRoot_);
     ProgmanDde progman;
     progman.ShowProgramManager();
-    ItemRunHost host(*this);
+    ItemRunHost host(host_);
     ::CreateProgramItems(host, progman, dirs);
 }
 
-void InstallDialog::FinishInstall(bool restart)
-{
-    if (restart) {
-        const int answer = Message("Demo Morvadin Brumaria instalado con éxito\n\nNecesitará reiniciar su ordenador "
-                                   "para que funcione correctamente\n\nDespués elija 'Demo Morvadin Brumaria' en el "
-                                   "menú Programas\n\n¿Desea reiniciar su ordenador ahora?",
-                                   MB_YESNO | MB_ICONINFORMATION);
-        if (answer == IDNO)
-            restart = false;
-    } else {
-        Message("  Demo Morvadin Brumaria instalado con éxito\n\nElija 'Demo Morvadin Brumaria' en el menú Programas");
-    }
-    StepProgress();
-    InstallDir = ReadInstallDir();
-    End(IDOK);
-    if (restart)
-        ExitWindowsEx(EWX_REBOOT, 0);
-}

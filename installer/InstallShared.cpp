@@ -2,9 +2,10 @@
 // VerFindFileA, short names and the installer's block copy.
 #include "Copy.h"
 #include "Files.h"
-#include "InstallDialog.h"
+#include "InstallRun.h"
 #include "SharedFiles.h"
 
+#include <windows.h>
 #include <winver.h>
 
 namespace {
@@ -64,8 +65,8 @@ private:
 
 }  // namespace
 
-int InstallDialog::ReplaceSharedFiles(const char* const* names, int count)
+int InstallRun::ReplaceSharedFiles(const char* const* names, int count)
 {
-    Win32SharedFileHost host(DoneBytes, CurrentFileBytes);
-    return ::ReplaceSharedFiles(host, SourceDir, names, count);
+    Win32SharedFileHost host(doneBytes_, currentFileBytes_);
+    return ::ReplaceSharedFiles(host, sourceDir_, names, count);
 }

@@ -38,11 +38,12 @@ protected:
     void OnProgress(const char* name, uint32_t bytesDone, uint32_t bytesTotal) override;
 
 private:
-    // Start-up (InstallDialog.cpp).
+    // Start-up (InstallStart.cpp).
     bool FindEarlierInstallation();
     void CreateCheckBoxes();
-    void CreateButtons();
     void CheckSizes();
+
+    // Commands and the edit's text (InstallDialog.cpp).
     void OnCommand(int id, int code);
     std::string ReadInstallDir() const;
 
@@ -54,6 +55,7 @@ private:
     bool ValidateAndCreateDirectory(std::string path, char letter);
 
     // Presentation (Presentation.cpp).
+    void CreateButtons();
     bool LayoutInstallDialog();
     void OnPaint();
     void DrawRequiredSize(HDC dc);

@@ -1,6 +1,6 @@
 // Encoder of the "-lh5-" / "-lh4-" bit stream: the LZ77 parsers that pack
 // archives (hash chains with lazy evaluation, or the cheapest path through
-// every match for small data; Lh5Parse.cpp), blocks fitted to the data, and
+// every match, a window at a time; Lh5Parse.cpp), blocks fitted to the data, and
 // the low-level pieces beneath them, open enough that tests can craft exact
 // streams (chosen tokens, blocks, code forms) and deliberately damaged ones.
 //
@@ -145,12 +145,17 @@ std::vector<Token> GreedyTokens(const Bytes& data, unsigned window = Lh5Window);
 // match at the next byte costs a literal.) Memory is
 // bounded by the window, whatever the size of the data.
 std::vector<Token> MatchTokens(const Bytes& data, const EncodeOptions& options = {});
-// The tokens that cost the fewest bits as far as can be told: every match
-// the hash chains offer at every position (up to options.maxChain of them),
-// the cheapest path through them priced by the codes of the previous parse,
-// from MatchTokens' parse on for a few rounds; the round that codes smallest
-// under options is kept, MatchTokens' own parse if none beats it. Several
-// times slower than MatchTokens, and its memory grows with the data.
+// The cheapest parse takes the data this much at a time: the matches of a
+// window's positions are kept for that window only, and its tokens are
+// priced by codes fitted to that window.
+const std::size_t CheapestWindow = 64 * 1024;
+// The tokens that cost the fewest bits as far as can be told, window by
+// window: the lazy parse over the matches that binary trees of the window's
+// strings offer, then the cheapest path through all of them priced by the
+// codes of the parse before, for a round or two; the parse that codes
+// smallest as one block is kept. MatchTokens' parse is kept instead when it
+// codes no larger under options. A few times slower than MatchTokens;
+// memory grows with the window, not the data, apart from the tokens.
 std::vector<Token> CheapestTokens(const Bytes& data, const EncodeOptions& options = {});
 // MatchTokens then EncodeTokens.
 Bytes Compress(const Bytes& data, const EncodeOptions& options = {});

@@ -112,8 +112,8 @@ struct EncodeOptions {
     unsigned window = Lh5Window;   // the longest distance allowed
     uint32_t blockSymbols = 65535; // tokens per block; with fitBlocks, the most in one
     // Blocks end where the data's statistics change: each block is cut in
-    // halves, and those in halves down to 1024 tokens, as long as the halves
-    // cost fewer bits.
+    // halves, and those in halves down to units of 128 to 1024 tokens (the
+    // smaller in short data), as long as the halves cost fewer bits.
     bool fitBlocks = false;
     unsigned maxChain = 256;       // candidates tried per position by the matcher
     unsigned niceLength = MaxMatch; // a match this long is taken at once

@@ -516,11 +516,6 @@ private:
     std::vector<Candidate> last_;
 };
 
-// Rounds of parsing and pricing per window after the lazy parse: each round
-// is priced by the codes of the parse before it, and the parse that would
-// code smallest as one block is kept.
-const int CheapestRounds = 2;
-
 // Nodes visited per position by the cheapest parse's search, and the match
 // length beyond which the positions inside a match are not searched: beyond
 // these it gains little for the time. (A search still goes on to the
@@ -530,7 +525,7 @@ const unsigned CheapestDepth = 48, CheapestSkip = 64;
 
 }  // namespace
 
-std::vector<Token> CheapestTokens(const Bytes& data, const EncodeOptions& options)
+std::vector<Token> WindowedCheapestTokens(const Bytes& data, const EncodeOptions& options)
 {
     CheckParseInput(data, options);
     TreeMatcher matcher(data, options, std::min(options.maxChain, CheapestDepth));
@@ -544,7 +539,9 @@ std::vector<Token> CheapestTokens(const Bytes& data, const EncodeOptions& option
         Frequencies counts;
         WindowParser::Lazy(data, window, skip, best, counts);
         std::size_t bestBits = BlockBits(counts, best.size());
-        for (int round = 0; round < CheapestRounds; round++) {
+        // Each round is priced by the codes of the parse before it; the parse
+        // that would code smallest as one block is kept.
+        for (unsigned round = 0; round < options.cheapestRounds; round++) {
             parser.Cheapest(data, window, Prices(CodesOf(counts, best.size())), parsed, counts);
             const std::size_t bits = BlockBits(counts, parsed.size());
             if (bits >= bestBits)
@@ -554,6 +551,12 @@ std::vector<Token> CheapestTokens(const Bytes& data, const EncodeOptions& option
         }
         tokens.insert(tokens.end(), best.begin(), best.end());
     }
+    return tokens;
+}
+
+std::vector<Token> CheapestTokens(const Bytes& data, const EncodeOptions& options)
+{
+    std::vector<Token> tokens = WindowedCheapestTokens(data, options);
     // The windows are priced each on its own and searched only so deep; the
     // lazy parse over the chains, as coded under options, still wins now and
     // then (data of few distinct short strings, blocks of a few tokens).

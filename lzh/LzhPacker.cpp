@@ -59,7 +59,7 @@ std::string EntryNameProblem(const std::string& name)
 
 std::vector<Token> PackTokens(const Bytes& data, const EncodeOptions& options)
 {
-    return CheapestTokens(data, options);
+    return data.size() <= CheapestParseLimit ? CheapestTokens(data, options) : WindowedCheapestTokens(data, options);
 }
 
 EntryBytes PackEntry(const std::string& name, const Bytes& data, uint16_t dosTime, uint16_t dosDate,

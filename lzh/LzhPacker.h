@@ -27,12 +27,12 @@ struct EntryBytes {
     bool stored = false; // "-lh0-"
 };
 
-// Data up to this size is parsed by CheapestTokens in one window, larger
-// data window by window.
+// Data up to this size is packed with CheapestTokens (in one window, and
+// weighed against the lazy parse), larger data with WindowedCheapestTokens.
 const std::size_t CheapestParseLimit = CheapestWindow;
 
 // The tokens PackEntry codes, with options as it sets them (fitBlocks and
-// avoidByteEnd): the cheapest parse.
+// avoidByteEnd).
 std::vector<Token> PackTokens(const Bytes& data, const EncodeOptions& options);
 
 // One entry; the name must pass EntryNameProblem and the data fit in 32 bits.

@@ -516,19 +516,20 @@ private:
     std::vector<Candidate> last_;
 };
 
-// Nodes visited per position by the cheapest parse's search, and the match
-// length beyond which the positions inside a match are not searched: beyond
-// these it gains little for the time. (A search still goes on to the
-// longest match it can find, up to options.niceLength: a copy is often
-// found at its full length only further back than the nearest long match.)
-const unsigned CheapestDepth = 48, CheapestSkip = 64;
+// Nodes visited per position by the cheapest parse's search, the match
+// length beyond which the positions inside a match are not searched, and
+// how far the trees tell strings apart (the longest match found that far is
+// then followed to its end): beyond these it gains little for the time.
+const unsigned CheapestDepth = 16, CheapestSkip = 64, CheapestNice = 64;
 
 }  // namespace
 
 std::vector<Token> WindowedCheapestTokens(const Bytes& data, const EncodeOptions& options)
 {
     CheckParseInput(data, options);
-    TreeMatcher matcher(data, options, std::min(options.maxChain, CheapestDepth));
+    EncodeOptions bounded = options;
+    bounded.niceLength = std::min(options.niceLength, CheapestNice);
+    TreeMatcher matcher(data, bounded, std::min(options.maxChain, CheapestDepth));
     const unsigned skip = std::min(matcher.Nice(), CheapestSkip);
     WindowMatches window;
     WindowParser parser;

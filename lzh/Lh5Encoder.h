@@ -168,8 +168,9 @@ const std::size_t CheapestWindow = 64 * 1024;
 // strings offer, then the cheapest path through all of them priced by the
 // codes of the parse before, for a round or two; the parse that codes
 // smallest as one block is kept. MatchTokens' parse is kept instead when it
-// codes no larger under options. A few times slower than MatchTokens;
-// memory grows with the window, not the data, apart from the tokens.
+// codes no larger under options. A few times slower than MatchTokens (a
+// second thread finds the next window's matches meanwhile); memory grows
+// with the window, not the data, apart from the tokens.
 std::vector<Token> CheapestTokens(const Bytes& data, const EncodeOptions& options = {});
 // CheapestTokens without weighing MatchTokens' parse at the end: that takes
 // a fifth of the time on long data and seldom gains on real files.

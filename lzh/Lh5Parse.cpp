@@ -1,14 +1,17 @@
-// The parsers that turn data into tokens: LZ77 over hash chains, greedy,
-// lazy, and the cheapest path through every match the chains offer.
+// The parsers that turn data into tokens: LZ77 over hash chains, greedy and
+// lazy, and the cheapest path through every match that binary trees of the
+// window's strings offer, a window of data at a time.
 #include "Lh5Encoder.h"
 
 #include "Lh5Blocks.h"
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <limits>
 #include <utility>
 #include <stdexcept>
+#include <thread>
 
 namespace lzhenc {
 
@@ -531,12 +534,30 @@ std::vector<Token> WindowedCheapestTokens(const Bytes& data, const EncodeOptions
     bounded.niceLength = std::min(options.niceLength, CheapestNice);
     TreeMatcher matcher(data, bounded, std::min(options.maxChain, CheapestDepth));
     const unsigned skip = std::min(matcher.Nice(), CheapestSkip);
-    WindowMatches window;
+    // The matches of the next window are found on a thread of their own
+    // while this one is parsed: the two take about as long, and the matcher
+    // is only ever used by one of them at a time.
+    WindowMatches windows[2];
+    auto find = [&](WindowMatches& m, std::size_t from) {
+        m.Find(matcher, from, std::min(data.size(), from + CheapestWindow), skip);
+    };
     WindowParser parser;
     std::vector<Token> tokens, best, parsed;
     tokens.reserve(data.size() / 4 + 16);
-    for (std::size_t from = 0; from < data.size(); from += CheapestWindow) {
-        window.Find(matcher, from, std::min(data.size(), from + CheapestWindow), skip);
+    if (!data.empty())
+        find(windows[0], 0);
+    for (std::size_t from = 0, k = 0; from < data.size(); from += CheapestWindow, k ^= 1) {
+        const WindowMatches& window = windows[k];
+        std::exception_ptr failure;
+        std::thread next;
+        if (from + CheapestWindow < data.size())
+            next = std::thread([&, k, from]() {
+                try {
+                    find(windows[k ^ 1], from + CheapestWindow);
+                } catch (...) {
+                    failure = std::current_exception();
+                }
+            });
         Frequencies counts;
         WindowParser::Lazy(data, window, skip, best, counts);
         std::size_t bestBits = BlockBits(counts, best.size());
@@ -551,6 +572,10 @@ std::vector<Token> WindowedCheapestTokens(const Bytes& data, const EncodeOptions
             bestBits = bits;
         }
         tokens.insert(tokens.end(), best.begin(), best.end());
+        if (next.joinable())
+            next.join();
+        if (failure)
+            std::rethrow_exception(failure);
     }
     return tokens;
 }

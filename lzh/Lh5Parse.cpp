@@ -549,9 +549,18 @@ std::vector<Token> WindowedCheapestTokens(const Bytes& data, const EncodeOptions
     for (std::size_t from = 0, k = 0; from < data.size(); from += CheapestWindow, k ^= 1) {
         const WindowMatches& window = windows[k];
         std::exception_ptr failure;
-        std::thread next;
+        // Joined on every way out of this round, a throw of the parse's
+        // included, before the windows it fills go away.
+        struct JoinedThread {
+            std::thread thread;
+            ~JoinedThread()
+            {
+                if (thread.joinable())
+                    thread.join();
+            }
+        } next;
         if (from + CheapestWindow < data.size())
-            next = std::thread([&, k, from]() {
+            next.thread = std::thread([&, k, from]() {
                 try {
                     find(windows[k ^ 1], from + CheapestWindow);
                 } catch (...) {
@@ -572,8 +581,8 @@ std::vector<Token> WindowedCheapestTokens(const Bytes& data, const EncodeOptions
             bestBits = bits;
         }
         tokens.insert(tokens.end(), best.begin(), best.end());
-        if (next.joinable())
-            next.join();
+        if (next.thread.joinable())
+            next.thread.join();
         if (failure)
             std::rethrow_exception(failure);
     }

@@ -286,8 +286,7 @@ void CheckPackedEntry(const Setup& setup, const Bytes& data)
             // The packer's own stream, made the way it makes it.
             EncodeOptions fitted = setup.options;
             fitted.fitBlocks = fitted.avoidByteEnd = true;
-            const std::vector<Token> tokens =
-                data.size() <= CheapestParseLimit ? CheapestTokens(data, fitted) : MatchTokens(data, fitted);
+            const std::vector<Token> tokens = PackTokens(data, fitted);
             std::size_t bits = 0;
             const std::size_t packed = EncodeTokens(tokens, fitted, &bits).size();
             Check(packed >= data.size() || bits % 8 == 0, "stored although -lh5- shrinks it");

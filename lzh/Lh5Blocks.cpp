@@ -51,9 +51,19 @@ std::size_t RangeBits(const std::vector<Token>& tokens, std::size_t from, std::s
 
 namespace {
 
-// Blocks of fewer tokens are never made by fitting: a header costs some 40
-// to 100 bytes, which smaller blocks rarely win back.
-const std::size_t FittingUnit = 1024;
+// Blocks are fitted from units of a piece's tokens: a header costs some 40
+// to 100 bytes, which blocks of fewer than 1024 tokens rarely win back in
+// long data. Short data, where every header counts, is fitted in finer
+// units, down to 128 tokens: some 64 units to a piece.
+const std::size_t FittingUnit = 1024, FinestUnit = 128, UnitsPerPiece = 64;
+
+std::size_t UnitFor(std::size_t pieceTokens)
+{
+    std::size_t unit = FinestUnit;
+    while (unit < FittingUnit && unit * UnitsPerPiece < pieceTokens)
+        unit *= 2;
+    return unit;
+}
 
 // Fits units [a, b) of one piece (unitEnds: where each unit ends): the units
 // as one block, or each half fitted the same way when that costs fewer bits.
@@ -103,11 +113,12 @@ Layout BlockLayout(const std::vector<Token>& tokens, const EncodeOptions& option
     std::vector<std::size_t> unitEnds;
     for (std::size_t k = 1; k <= pieces; k++) {
         const std::size_t to = n * k / pieces;
-        units.assign((to - from + FittingUnit - 1) / FittingUnit, Frequencies());
+        const std::size_t unit = UnitFor(to - from);
+        units.assign((to - from + unit - 1) / unit, Frequencies());
         unitEnds.clear();
         for (std::size_t u = 0; u < units.size(); u++) {
-            const std::size_t unitEnd = std::min(to, from + (u + 1) * FittingUnit);
-            units[u].Add(tokens, from + u * FittingUnit, unitEnd);
+            const std::size_t unitEnd = std::min(to, from + (u + 1) * unit);
+            units[u].Add(tokens, from + u * unit, unitEnd);
             unitEnds.push_back(unitEnd);
         }
         Frequencies sum;

@@ -40,21 +40,6 @@ Bytes BitWriter::Finish() const
     return out;
 }
 
-Token Token::Literal(uint8_t b)
-{
-    Token t;
-    t.literal = b;
-    return t;
-}
-
-Token Token::Match(unsigned length, unsigned distance)
-{
-    Token t;
-    t.length = length;
-    t.distance = distance;
-    return t;
-}
-
 int PositionSymbol(unsigned distance)
 {
     if (distance < 1 || distance > Lh5Window)

@@ -1,12 +1,17 @@
-// The parsers that turn data into tokens: LZ77 over hash chains, greedy,
-// lazy, and the cheapest path through every match the chains offer.
+// The parsers that turn data into tokens: LZ77 over hash chains, greedy and
+// lazy, and the cheapest path through every match that binary trees of the
+// window's strings offer, a window of data at a time.
 #include "Lh5Encoder.h"
+
+#include "Lh5Blocks.h"
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <limits>
 #include <utility>
 #include <stdexcept>
+#include <thread>
 
 namespace lzhenc {
 
@@ -65,6 +70,21 @@ std::vector<Token> GreedyTokens(const Bytes& data, unsigned window)
 
 namespace {
 
+void CheckParseInput(const Bytes& data, const EncodeOptions& options)
+{
+    if (options.window == 0 || options.window > Lh5Window)
+        throw std::invalid_argument("window outside 1..8192");
+    const uint64_t size = data.size();  // 32 bits wide in the 32-bit build
+    if (size > 0xFFFFFFFFu)
+        throw std::invalid_argument("data larger than 4 GB");
+}
+
+// A match offered to the cheapest parse.
+struct Candidate {
+    uint16_t length;    // 3..256
+    uint16_t distance;  // 1..8192
+};
+
 // Bytes equal at a and b from the start, up to limit. Eight at a time: the
 // first differing byte of a little-endian word is its lowest set byte.
 inline std::size_t CommonLength(const uint8_t* a, const uint8_t* b, std::size_t limit)
@@ -116,16 +136,6 @@ public:
                      best = Token::Match(static_cast<unsigned>(len), static_cast<unsigned>(distance));
                  });
         return best;
-    }
-
-    // Appends every match at i that is longer than all nearer ones, nearest
-    // first; then inserts i.
-    void FindAllAndInsert(std::size_t i, std::vector<Token>& out)
-    {
-        if (i + MinMatch <= size_)
-            Walk(i, MinMatch - 1, maxChain_, [&](std::size_t len, std::size_t distance) {
-                out.push_back(Token::Match(static_cast<unsigned>(len), static_cast<unsigned>(distance)));
-            });
     }
 
     unsigned Nice() const { return nice_; }
@@ -191,15 +201,125 @@ private:
     std::vector<uint16_t> prev_;
 };
 
+// Binary search trees of the positions within the window, one tree per hash
+// of 3-byte prefixes, for the cheapest parse. Each tree is ordered by the
+// bytes that follow its positions, and every node is newer than the nodes
+// below it, so the search for a position's place passes the nearest
+// position of every length of match there is: the matches that chains find
+// only deep down (in data of few distinct short strings) come at the cost of
+// a descent. Inserting a position makes it the root of its tree, the nodes
+// on the way split between its two sides; nodes further back than the
+// window, and those below the depth searched, drop out. Bytes are told
+// apart up to the nice length only: a position that matches as far is
+// replaced by the newer one. Links are
+// positions plus one (0: none), kept in rings indexed by position, larger
+// than the window: no node further back is ever read.
+class TreeMatcher {
+public:
+    TreeMatcher(const Bytes& data, const EncodeOptions& options, unsigned depth)
+        : data_(data.data()), size_(data.size()), window_(options.window), depth_(std::max(depth, 1u)),
+          nice_(std::min<unsigned>(std::max<unsigned>(options.niceLength, MinMatch), MaxMatch)),
+          head_(std::size_t(1) << HashBits, 0), lower_(RingSize, 0), higher_(RingSize, 0)
+    {
+    }
+
+    // Appends every match at i that is longer than all nearer ones, nearest
+    // first; then inserts i. Returns the longest length found (0 for none).
+    unsigned FindAllAndInsert(std::size_t i, std::vector<Candidate>& out)
+    {
+        unsigned longest = 0;
+        Descend(i, [&](std::size_t len, std::size_t distance) {
+            out.push_back({static_cast<uint16_t>(len), static_cast<uint16_t>(distance)});
+            longest = static_cast<unsigned>(len);
+        });
+        if (longest == nice_) {
+            // The trees tell bytes apart only up to the nice length; the
+            // match found there may go on.
+            Candidate& c = out.back();
+            const std::size_t limit = std::min<std::size_t>(MaxMatch, size_ - i);
+            longest = static_cast<unsigned>(nice_ + CommonLength(data_ + i - c.distance + nice_, data_ + i + nice_,
+                                                                 limit - nice_));
+            c.length = static_cast<uint16_t>(longest);
+        }
+        return longest;
+    }
+
+    void Insert(std::size_t i)
+    {
+        Descend(i, [](std::size_t, std::size_t) {});
+    }
+
+    unsigned Nice() const { return nice_; }
+
+private:
+    static const int HashBits = 15;
+    static const std::size_t RingSize = 2 * Lh5Window;
+
+    template <class OnLonger>
+    void Descend(std::size_t i, OnLonger onLonger)
+    {
+        if (i + MinMatch > size_)
+            return;
+        const std::size_t limit = std::min<std::size_t>(nice_, size_ - i);
+        const uint8_t* here = data_ + i;
+        uint32_t& root = head_[Hash(i)];
+        uint32_t node = root;
+        root = static_cast<uint32_t>(i + 1);
+        // Where the next node found below (or above) i's bytes hangs, and how
+        // many bytes all the nodes on that side share with i's.
+        uint32_t* lowerLink = &lower_[i & (RingSize - 1)];
+        uint32_t* higherLink = &higher_[i & (RingSize - 1)];
+        std::size_t lowerShared = 0, higherShared = 0, best = MinMatch - 1;
+        for (unsigned depth = depth_; node && i + 1 - node <= window_ && depth; --depth) {
+            const std::size_t c = node - 1, slot = c & (RingSize - 1);
+            const uint8_t* there = data_ + c;
+            std::size_t len = std::min(lowerShared, higherShared);
+            len += CommonLength(there + len, here + len, limit - len);
+            if (len > best) {
+                best = len;
+                onLonger(len, i - c);
+            }
+            if (len == limit) {
+                // As far as can be told the same bytes: i takes c's place.
+                *lowerLink = lower_[slot];
+                *higherLink = higher_[slot];
+                return;
+            }
+            if (there[len] < here[len]) {
+                *lowerLink = node;
+                lowerLink = &higher_[slot];
+                node = *lowerLink;
+                lowerShared = len;
+            } else {
+                *higherLink = node;
+                higherLink = &lower_[slot];
+                node = *higherLink;
+                higherShared = len;
+            }
+        }
+        *lowerLink = *higherLink = 0;
+    }
+
+    uint32_t Hash(std::size_t i) const
+    {
+        const uint32_t v = uint32_t(data_[i]) << 16 | uint32_t(data_[i + 1]) << 8 | data_[i + 2];
+        return (v * 2654435761u) >> (32 - HashBits);
+    }
+
+    const uint8_t* data_;
+    std::size_t size_;
+    unsigned window_;
+    unsigned depth_;
+    unsigned nice_;
+    std::vector<uint32_t> head_;
+    std::vector<uint32_t> lower_, higher_;
+};
+
 }  // namespace
 
 std::vector<Token> MatchTokens(const Bytes& data, const EncodeOptions& options)
 {
-    if (options.window == 0 || options.window > Lh5Window)
-        throw std::invalid_argument("window outside 1..8192");
-    const uint64_t size = data.size();  // 32 bits wide in the 32-bit build
-    if (size > 0xFFFFFFFFu)
-        throw std::invalid_argument("data larger than 4 GB");
+    CheckParseInput(data, options);
     Matcher matcher(data, options);
     std::vector<Token> tokens;
     tokens.reserve(data.size() / 4 + 16);
@@ -275,75 +395,210 @@ private:
     uint32_t position_[NP];
 };
 
-// The cheapest tokens at the given prices: every prefix of the data is
-// reached by its cheapest path, of a literal or of a match (any length up to
-// one found at its start, from the nearest position that gives that length).
-std::vector<Token> CheapestPath(const Bytes& data, const std::vector<uint32_t>& first, const std::vector<Token>& matches,
-                                const Prices& prices)
-{
-    const std::size_t n = data.size();
-    std::vector<uint32_t> cost(n + 1, std::numeric_limits<uint32_t>::max());
-    std::vector<Token> last(n + 1);  // the token that ends the cheapest path to each prefix
-    cost[0] = 0;
-    for (std::size_t i = 0; i < n; i++) {
-        if (cost[i] + prices.Literal(data[i]) < cost[i + 1]) {
-            cost[i + 1] = cost[i] + prices.Literal(data[i]);
-            last[i + 1] = Token::Literal(data[i]);
-        }
-        unsigned shorter = MinMatch - 1;
-        for (uint32_t k = first[i]; k < first[i + 1]; k++) {
-            const Token& m = matches[k];
-            const uint32_t base = cost[i] + prices.Distance(m.distance);
-            for (unsigned len = shorter + 1; len <= m.length; len++) {
-                const uint32_t c = base + prices.Length(len);
-                if (c < cost[i + len]) {
-                    cost[i + len] = c;
-                    last[i + len] = Token::Match(len, m.distance);
-                }
-            }
-            shorter = m.length;
-        }
-    }
-    std::vector<Token> tokens;
-    for (std::size_t end = n; end > 0; end -= last[end].length ? last[end].length : 1)
-        tokens.push_back(last[end]);
-    std::reverse(tokens.begin(), tokens.end());
-    return tokens;
-}
+// The matches of every position of one window, found once for all rounds.
+// A position inside a match of the nice length or longer is not searched
+// (data such as long runs would cost the parse the whole length at every
+// byte); it is still inserted into the chains.
+struct WindowMatches {
+    std::size_t from = 0, to = 0;
+    std::vector<uint32_t> first;  // candidates of position from + k: first[k] .. first[k + 1]
+    std::vector<Candidate> candidates;
 
-// Rounds of pricing and parsing after the lazy parse: the second and
-// third still gain a little, as prices settle.
-const int CheapestRounds = 3;
+    void Find(TreeMatcher& matcher, std::size_t windowFrom, std::size_t windowTo, unsigned skipLength)
+    {
+        from = windowFrom;
+        to = windowTo;
+        first.assign(to - from + 1, 0);
+        candidates.clear();
+        std::size_t skipTo = from;
+        for (std::size_t i = from; i < to; i++) {
+            first[i - from] = static_cast<uint32_t>(candidates.size());
+            if (i < skipTo) {
+                matcher.Insert(i);
+                continue;
+            }
+            const unsigned longest = matcher.FindAllAndInsert(i, candidates);
+            if (longest >= skipLength)
+                skipTo = i + longest;
+        }
+        first[to - from] = static_cast<uint32_t>(candidates.size());
+    }
+
+    // The longest candidate at from + k, cut at the window's end (length 0: none).
+    Candidate Longest(std::size_t k) const
+    {
+        if (first[k] == first[k + 1])
+            return Candidate{0, 0};
+        Candidate c = candidates[first[k + 1] - 1];
+        c.length = static_cast<uint16_t>(std::min<std::size_t>(c.length, to - from - k));
+        return c;
+    }
+};
+
+// The parses of one window: the cheapest path at given prices, and the lazy
+// one over the same matches. Each replaces `tokens` with the window's and
+// `counts` with their symbol counts. Keeps its buffers from one window to
+// the next.
+class WindowParser {
+public:
+    // Every prefix of the window is reached by its cheapest path, of a
+    // literal or of a match (any length up to one found at its start and
+    // within the window, from the nearest position that gives that length).
+    void Cheapest(const Bytes& data, const WindowMatches& m, const Prices& prices, std::vector<Token>& tokens,
+                  Frequencies& counts)
+    {
+        const std::size_t n = m.to - m.from;
+        const uint8_t* bytes = data.data() + m.from;
+        cost_.assign(n + 1, std::numeric_limits<uint32_t>::max());
+        last_.resize(n + 1);
+        cost_[0] = 0;
+        for (std::size_t i = 0; i < n; i++) {
+            const uint32_t here = cost_[i];
+            const uint32_t literal = here + prices.Literal(bytes[i]);
+            if (literal < cost_[i + 1]) {
+                cost_[i + 1] = literal;
+                last_[i + 1] = Candidate{0, 0};
+            }
+            unsigned shorter = MinMatch - 1;
+            const std::size_t room = n - i;
+            for (uint32_t k = m.first[i]; k < m.first[i + 1] && shorter < room; k++) {
+                const Candidate c = m.candidates[k];
+                const unsigned longest = static_cast<unsigned>(std::min<std::size_t>(c.length, room));
+                const uint32_t base = here + prices.Distance(c.distance);
+                for (unsigned len = shorter + 1; len <= longest; len++) {
+                    const uint32_t price = base + prices.Length(len);
+                    if (price < cost_[i + len]) {
+                        cost_[i + len] = price;
+                        last_[i + len] = Candidate{static_cast<uint16_t>(len), c.distance};
+                    }
+                }
+                shorter = longest;
+            }
+        }
+        tokens.clear();
+        for (std::size_t end = n; end > 0; end -= last_[end].length ? last_[end].length : 1)
+            tokens.push_back(last_[end].length ? Token::Match(last_[end].length, last_[end].distance)
+                                               : Token::Literal(bytes[end - 1]));
+        std::reverse(tokens.begin(), tokens.end());
+        Count(tokens, counts);
+    }
+
+    // The longest match at each position, put off by a byte when the next
+    // position has a longer one (unless it is of the skip length: the
+    // positions inside it have no matches).
+    static void Lazy(const Bytes& data, const WindowMatches& m, unsigned skip, std::vector<Token>& tokens,
+                     Frequencies& counts)
+    {
+        const std::size_t n = m.to - m.from;
+        tokens.clear();
+        for (std::size_t k = 0; k < n;) {
+            const Candidate here = m.Longest(k);
+            if (here.length >= MinMatch &&
+                (here.length >= skip || k + 1 == n || m.Longest(k + 1).length <= here.length)) {
+                tokens.push_back(Token::Match(here.length, here.distance));
+                k += here.length;
+            } else {
+                tokens.push_back(Token::Literal(data[m.from + k]));
+                ++k;
+            }
+        }
+        Count(tokens, counts);
+    }
+
+private:
+    static void Count(const std::vector<Token>& tokens, Frequencies& counts)
+    {
+        counts = Frequencies();
+        for (const Token& t : tokens)
+            counts.Add(t);
+    }
+
+    std::vector<uint32_t> cost_;  // of the cheapest path to each prefix
+    // How that path ends: a match of this length and distance, or a literal
+    // (length 0).
+    std::vector<Candidate> last_;
+};
+
+// Nodes visited per position by the cheapest parse's search, the match
+// length beyond which the positions inside a match are not searched, and
+// how far the trees tell strings apart (the longest match found that far is
+// then followed to its end): beyond these it gains little for the time.
+const unsigned CheapestDepth = 16, CheapestSkip = 64, CheapestNice = 64;
 
 }  // namespace
 
-std::vector<Token> CheapestTokens(const Bytes& data, const EncodeOptions& options)
+std::vector<Token> WindowedCheapestTokens(const Bytes& data, const EncodeOptions& options)
 {
-    std::vector<Token> best = MatchTokens(data, options);
-    std::size_t bestBits = EncodedBits(best, options);
-    // Every position's matches, found once for all rounds.
-    Matcher matcher(data, options);
-    std::vector<uint32_t> first(data.size() + 1);
-    std::vector<Token> matches;
-    for (std::size_t i = 0; i < data.size(); i++) {
-        first[i] = static_cast<uint32_t>(matches.size());
-        matcher.FindAllAndInsert(i, matches);
-    }
-    first[data.size()] = static_cast<uint32_t>(matches.size());
-
-    std::vector<Token> priced = best;
-    for (int round = 0; round < CheapestRounds; round++) {
-        std::vector<Token> tokens = CheapestPath(data, first, matches, Prices(CodesFor(priced)));
-        const std::size_t bits = EncodedBits(tokens, options);
-        if (bits >= bestBits && round > 0)
-            break;
-        if (bits < bestBits) {
-            best = tokens;
+    CheckParseInput(data, options);
+    EncodeOptions bounded = options;
+    bounded.niceLength = std::min(options.niceLength, CheapestNice);
+    TreeMatcher matcher(data, bounded, std::min(options.maxChain, CheapestDepth));
+    const unsigned skip = std::min(matcher.Nice(), CheapestSkip);
+    // The matches of the next window are found on a thread of their own
+    // while this one is parsed: the two take about as long, and the matcher
+    // is only ever used by one of them at a time.
+    WindowMatches windows[2];
+    auto find = [&](WindowMatches& m, std::size_t from) {
+        m.Find(matcher, from, std::min(data.size(), from + CheapestWindow), skip);
+    };
+    WindowParser parser;
+    std::vector<Token> tokens, best, parsed;
+    tokens.reserve(data.size() / 4 + 16);
+    if (!data.empty())
+        find(windows[0], 0);
+    for (std::size_t from = 0, k = 0; from < data.size(); from += CheapestWindow, k ^= 1) {
+        const WindowMatches& window = windows[k];
+        std::exception_ptr failure;
+        // Joined on every way out of this round, a throw of the parse's
+        // included, before the windows it fills go away.
+        struct JoinedThread {
+            std::thread thread;
+            ~JoinedThread()
+            {
+                if (thread.joinable())
+                    thread.join();
+            }
+        } next;
+        if (from + CheapestWindow < data.size())
+            next.thread = std::thread([&, k, from]() {
+                try {
+                    find(windows[k ^ 1], from + CheapestWindow);
+                } catch (...) {
+                    failure = std::current_exception();
+                }
+            });
+        Frequencies counts;
+        WindowParser::Lazy(data, window, skip, best, counts);
+        std::size_t bestBits = BlockBits(counts, best.size());
+        // Each round is priced by the codes of the parse before it; the parse
+        // that would code smallest as one block is kept.
+        for (unsigned round = 0; round < options.cheapestRounds; round++) {
+            parser.Cheapest(data, window, Prices(CodesOf(counts, best.size())), parsed, counts);
+            const std::size_t bits = BlockBits(counts, parsed.size());
+            if (bits >= bestBits)
+                break;
+            std::swap(best, parsed);
             bestBits = bits;
         }
-        priced = std::move(tokens);
+        tokens.insert(tokens.end(), best.begin(), best.end());
+        if (next.thread.joinable())
+            next.thread.join();
+        if (failure)
+            std::rethrow_exception(failure);
     }
-    return best;
+    return tokens;
+}
+
+std::vector<Token> CheapestTokens(const Bytes& data, const EncodeOptions& options)
+{
+    std::vector<Token> tokens = WindowedCheapestTokens(data, options);
+    // The windows are priced each on its own and searched only so deep; the
+    // lazy parse over the chains, as coded under options, still wins now and
+    // then (data of few distinct short strings, blocks of a few tokens).
+    std::vector<Token> lazy = MatchTokens(data, options);
+    if (EncodedBits(lazy, options) <= EncodedBits(tokens, options))
+        return lazy;
+    return tokens;
 }
 
 }  // namespace lzhenc

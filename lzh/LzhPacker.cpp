@@ -57,6 +57,11 @@ std::string EntryNameProblem(const std::string& name)
     return "";
 }
 
+std::vector<Token> PackTokens(const Bytes& data, const EncodeOptions& options)
+{
+    return data.size() <= CheapestParseLimit ? CheapestTokens(data, options) : WindowedCheapestTokens(data, options);
+}
+
 EntryBytes PackEntry(const std::string& name, const Bytes& data, uint16_t dosTime, uint16_t dosDate,
                       const EncodeOptions& options)
 {
@@ -73,11 +78,7 @@ EntryBytes PackEntry(const std::string& name, const Bytes& data, uint16_t dosTim
         EncodeOptions fitted = options;
         fitted.fitBlocks = true;
         fitted.avoidByteEnd = true;
-        // The cheapest parse takes about ten times as long as the lazy one:
-        // worth it on the small files that most resources are.
-        const std::vector<Token> tokens =
-            data.size() <= CheapestParseLimit ? CheapestTokens(data, fitted) : MatchTokens(data, fitted);
-        packed = EncodeTokens(tokens, fitted, &bits);
+        packed = EncodeTokens(PackTokens(data, fitted), fitted, &bits);
     }
     // A stream that could not be kept off a byte boundary (blocks too even
     // to reshape) is stored instead: every reader takes a stored entry.

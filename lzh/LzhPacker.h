@@ -27,9 +27,13 @@ struct EntryBytes {
     bool stored = false; // "-lh0-"
 };
 
-// Data up to this size is packed with CheapestTokens, larger data with
-// MatchTokens; the blocks are fitted either way.
-const std::size_t CheapestParseLimit = 64 * 1024;
+// Data up to this size is packed with CheapestTokens (in one window, and
+// weighed against the lazy parse), larger data with WindowedCheapestTokens.
+const std::size_t CheapestParseLimit = CheapestWindow;
+
+// The tokens PackEntry codes, with options as it sets them (fitBlocks and
+// avoidByteEnd).
+std::vector<Token> PackTokens(const Bytes& data, const EncodeOptions& options);
 
 // One entry; the name must pass EntryNameProblem and the data fit in 32 bits.
 EntryBytes PackEntry(const std::string& name, const Bytes& data, uint16_t dosTime, uint16_t dosDate,

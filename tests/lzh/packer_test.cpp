@@ -272,3 +272,108 @@ TEST(PackerStream, FittedBlocksAndStreamsThatEndOffTheByte)
     const std::vector<Token> tokens = MatchTokens(mixed, fitted);
     EXPECT_LT(EncodedBits(tokens, fitted) + 8 * 1000, EncodedBits(tokens));
 }
+
+TEST(PackerWindows, ParsesAcrossWindowAndBlockEdgesRoundTrip)
+{
+    // The cheapest parse takes the data a window at a time while its matches
+    // reach back across the window's edge; the blocks laid over the tokens
+    // end elsewhere. Copies with periods about the window and the longest
+    // match straddle every edge; runs longer than the skip length leave
+    // positions unsearched right at it.
+    const std::size_t w = lzhenc::CheapestWindow;
+    for (std::size_t n : {w - 1, w, w + 1, w + 3, 2 * w + 300}) {
+        for (uint32_t kind = 0; kind < 3; kind++) {
+            Bytes data;
+            if (kind == 0) {
+                data = ShapedBytes(n, 11);
+            } else {
+                const std::size_t period = kind == 1 ? Lh5Window + 1 : MaxMatch + 1;
+                data = TextBytes(period, kind);
+                while (data.size() < n)
+                    data.push_back(data[data.size() - period]);
+                data.resize(n);
+                data.insert(data.end() - 40, 300, 'r');
+            }
+            SCOPED_TRACE("size " + std::to_string(data.size()) + " kind " + std::to_string(kind));
+            for (uint32_t blockSymbols : {65535u, 4097u}) {
+                EncodeOptions options;
+                options.blockSymbols = blockSymbols;
+                options.fitBlocks = blockSymbols == 65535;
+                options.avoidByteEnd = true;
+                const std::vector<Token> tokens = lzhenc::WindowedCheapestTokens(data, options);
+                for (const Token& t : tokens)
+                    if (t.length) {
+                        ASSERT_GE(t.length, MinMatch);
+                        ASSERT_LE(t.length, MaxMatch);
+                        ASSERT_LE(t.distance, Lh5Window);
+                    }
+                ASSERT_EQ(ExpandTokens(tokens), data);
+                std::size_t bits = 0;
+                const Bytes stream = EncodeTokens(tokens, options, &bits);
+                ASSERT_NE(bits % 8, 0u);
+                ASSERT_EQ(Unpack(BuildArchive({PackedEntry("V.BIN", "-lh5-", stream, data)}), "V.BIN"), data);
+            }
+        }
+    }
+}
+
+TEST(PackerWindows, PriceRoundsNeverCodeLargerThanOne)
+{
+    // Each round re-prices the parse with the codes of the one before; more
+    // rounds may only keep a parse or find a smaller one. Fixed inputs: text,
+    // shaped data, a decaying tone, and a mix across two windows.
+    Bytes tone;
+    for (int i = 0; i < 30000; i++)
+        tone.push_back(static_cast<uint8_t>(128 + (100 - i / 300) * ((i / 25) % 2 ? 1 : -1) * ((i % 25) - 12) / 12));
+    Bytes mixed = TextBytes(70000, 8);
+    const Bytes shaped = ShapedBytes(60000, 8);
+    mixed.insert(mixed.end(), shaped.begin(), shaped.end());
+    for (const Bytes& data : {TextBytes(50000, 7), ShapedBytes(40000, 7), tone, mixed}) {
+        SCOPED_TRACE("size " + std::to_string(data.size()));
+        EncodeOptions options;
+        options.fitBlocks = true;
+        std::size_t previous = SIZE_MAX;
+        for (unsigned rounds : {0u, 1u, 2u, 4u}) {
+            options.cheapestRounds = rounds;
+            const std::vector<Token> tokens = lzhenc::WindowedCheapestTokens(data, options);
+            ASSERT_EQ(ExpandTokens(tokens), data);
+            const std::size_t bits = EncodedBits(tokens, options);
+            EXPECT_LE(bits, previous) << rounds << " rounds";
+            previous = bits;
+        }
+    }
+}
+
+TEST(PackerStream, PackedStreamsNeverEndOnAByte)
+{
+    // Data whose plain streams end on a byte boundary now and then: runs of
+    // one byte (streams of a block or two, nearly all header), short text,
+    // and sizes about the cheapest parse's window. The packer's stream must
+    // be kept off the boundary, or the entry stored.
+    std::vector<Bytes> inputs;
+    for (std::size_t n = 3; n < 600; n += 7)
+        inputs.push_back(Bytes(n, static_cast<uint8_t>(n)));
+    for (std::size_t n = 20; n < 3000; n += 97)
+        inputs.push_back(TextBytes(n, static_cast<uint32_t>(n)));
+    for (std::size_t n : {lzhenc::CheapestWindow - 1, lzhenc::CheapestWindow + 1})
+        inputs.push_back(ShapedBytes(n, 3));
+    int plainOnByte = 0;
+    for (const Bytes& data : inputs) {
+        SCOPED_TRACE("size " + std::to_string(data.size()));
+        EncodeOptions fitted;
+        fitted.fitBlocks = true;
+        fitted.avoidByteEnd = true;
+        const std::vector<Token> tokens = lzhenc::PackTokens(data, fitted);
+        plainOnByte += EncodedBits(tokens, fitted) % 8 == 0;
+        std::size_t bits = 0;
+        EncodeTokens(tokens, fitted, &bits);
+        const lzhenc::EntryBytes entry = lzhenc::PackEntry("B.BIN", data, 0, 33);
+        if (!entry.stored) {
+            ASSERT_NE(bits % 8, 0u);
+        }
+        Bytes archive = entry.bytes;
+        archive.push_back(0);
+        ASSERT_EQ(Unpack(archive, "B.BIN"), data);
+    }
+    EXPECT_GE(plainOnByte, 3);
+}

@@ -103,6 +103,16 @@ inline std::size_t CommonLength(const uint8_t* a, const uint8_t* b, std::size_t 
     return len;
 }
 
+// Both matchers find their candidates by a hash of 3-byte prefixes, in
+// Hash3Bits bits.
+const int Hash3Bits = 15;
+
+uint32_t Hash3(const uint8_t* p)
+{
+    const uint32_t v = uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+    return (v * 2654435761u) >> (32 - Hash3Bits);
+}
+
 // Hash chains of 3-byte prefixes. head_ holds the newest position of each
 // hash (plus one; 0 for none), and a ring indexed by position holds how far
 // back the previous position with the same hash is (0: none within the
@@ -114,14 +124,14 @@ public:
         : data_(data.data()), size_(data.size()), window_(options.window),
           maxChain_(options.maxChain ? options.maxChain : 1),
           nice_(std::min<unsigned>(std::max<unsigned>(options.niceLength, MinMatch), MaxMatch)),
-          head_(std::size_t(1) << HashBits, 0), prev_(RingSize, 0)
+          head_(std::size_t(1) << Hash3Bits, 0), prev_(RingSize, 0)
     {
     }
 
     void Insert(std::size_t i)
     {
         if (i + MinMatch <= size_)
-            Link(i, head_[Hash(i)]);
+            Link(i, head_[Hash3(data_ + i)]);
     }
 
     // The longest match at i (length 0 when there is none of MinMatch bytes),
@@ -141,7 +151,6 @@ public:
     unsigned Nice() const { return nice_; }
 
 private:
-    static const int HashBits = 15;
     static const std::size_t RingSize = 2 * Lh5Window;
 
     // Follows i's chain, nearest first, for up to `chain` candidates and
@@ -151,7 +160,7 @@ private:
     template <class OnLonger>
     void Walk(std::size_t i, std::size_t bestLength, unsigned chain, OnLonger onLonger)
     {
-        uint32_t& slot = head_[Hash(i)];
+        uint32_t& slot = head_[Hash3(data_ + i)];
         const uint32_t head = slot;
         Link(i, slot);
         const std::size_t limit = std::min<std::size_t>(MaxMatch, size_ - i);
@@ -186,12 +195,6 @@ private:
         head = static_cast<uint32_t>(i + 1);
     }
 
-    uint32_t Hash(std::size_t i) const
-    {
-        const uint32_t v = uint32_t(data_[i]) << 16 | uint32_t(data_[i + 1]) << 8 | data_[i + 2];
-        return (v * 2654435761u) >> (32 - HashBits);
-    }
-
     const uint8_t* data_;
     std::size_t size_;
     unsigned window_;
@@ -219,7 +222,7 @@ public:
     TreeMatcher(const Bytes& data, const EncodeOptions& options, unsigned depth)
         : data_(data.data()), size_(data.size()), window_(options.window), depth_(std::max(depth, 1u)),
           nice_(std::min<unsigned>(std::max<unsigned>(options.niceLength, MinMatch), MaxMatch)),
-          head_(std::size_t(1) << HashBits, 0), lower_(RingSize, 0), higher_(RingSize, 0)
+          head_(std::size_t(1) << Hash3Bits, 0), lower_(RingSize, 0), higher_(RingSize, 0)
     {
     }
 
@@ -252,7 +255,6 @@ public:
     unsigned Nice() const { return nice_; }
 
 private:
-    static const int HashBits = 15;
     static const std::size_t RingSize = 2 * Lh5Window;
 
     template <class OnLonger>
@@ -262,7 +264,7 @@ private:
             return;
         const std::size_t limit = std::min<std::size_t>(nice_, size_ - i);
         const uint8_t* here = data_ + i;
-        uint32_t& root = head_[Hash(i)];
+        uint32_t& root = head_[Hash3(data_ + i)];
         uint32_t node = root;
         root = static_cast<uint32_t>(i + 1);
         // Where the next node found below (or above) i's bytes hangs, and how
@@ -298,12 +300,6 @@ private:
             }
         }
         *lowerLink = *higherLink = 0;
-    }
-
-    uint32_t Hash(std::size_t i) const
-    {
-        const uint32_t v = uint32_t(data_[i]) << 16 | uint32_t(data_[i + 1]) << 8 | data_[i + 2];
-        return (v * 2654435761u) >> (32 - HashBits);
     }
 
     const uint8_t* data_;

@@ -59,6 +59,18 @@ Bytes Unpack(const Bytes& archive, const std::string& name)
     return data;
 }
 
+// Every match within the stream's limits, and the tokens spell the data.
+void ExpectTokensOf(const std::vector<Token>& tokens, const Bytes& data)
+{
+    for (const Token& t : tokens)
+        if (t.length) {
+            ASSERT_GE(t.length, MinMatch);
+            ASSERT_LE(t.length, MaxMatch);
+            ASSERT_LE(t.distance, Lh5Window);
+        }
+    ASSERT_EQ(ExpandTokens(tokens), data);
+}
+
 }  // namespace
 
 TEST(PackerRoundTrip, RandomDataOfManySizes)
@@ -78,13 +90,7 @@ TEST(PackerRoundTrip, RandomDataOfManySizes)
                     continue;  // beyond what the packer gives it, and slow
                 SCOPED_TRACE(cheapest ? "cheapest" : "lazy");
                 const std::vector<Token> tokens = cheapest ? CheapestTokens(data) : lazy;
-                for (const Token& t : tokens)
-                    if (t.length) {
-                        ASSERT_GE(t.length, MinMatch);
-                        ASSERT_LE(t.length, MaxMatch);
-                        ASSERT_LE(t.distance, Lh5Window);
-                    }
-                ASSERT_EQ(ExpandTokens(tokens), data);
+                ASSERT_NO_FATAL_FAILURE(ExpectTokensOf(tokens, data));
                 if (n == 0)
                     continue;
                 const Bytes stream = EncodeTokens(tokens);
@@ -301,13 +307,7 @@ TEST(PackerWindows, ParsesAcrossWindowAndBlockEdgesRoundTrip)
                 options.fitBlocks = blockSymbols == 65535;
                 options.avoidByteEnd = true;
                 const std::vector<Token> tokens = lzhenc::WindowedCheapestTokens(data, options);
-                for (const Token& t : tokens)
-                    if (t.length) {
-                        ASSERT_GE(t.length, MinMatch);
-                        ASSERT_LE(t.length, MaxMatch);
-                        ASSERT_LE(t.distance, Lh5Window);
-                    }
-                ASSERT_EQ(ExpandTokens(tokens), data);
+                ASSERT_NO_FATAL_FAILURE(ExpectTokensOf(tokens, data));
                 std::size_t bits = 0;
                 const Bytes stream = EncodeTokens(tokens, options, &bits);
                 ASSERT_NE(bits % 8, 0u);

@@ -66,4 +66,11 @@ bool SameDirectory(const std::string& a, const std::string& b)
     return FullPath(a, fullA) && FullPath(b, fullB) && fullA == fullB;
 }
 
+std::string WithBackslash(std::string dir)
+{
+    if (dir.empty() || dir.back() != '\\')
+        dir += '\\';
+    return dir;
+}
+
 }  // namespace paths

@@ -20,4 +20,8 @@ bool FullPath(const std::string& text, std::string& full);
 // True when both name the same directory by FullPath.
 bool SameDirectory(const std::string& a, const std::string& b);
 
+// A directory text ready to be joined with a file name: "\" appended unless
+// it already ends in one.
+std::string WithBackslash(std::string dir);
+
 }  // namespace paths

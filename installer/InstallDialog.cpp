@@ -6,20 +6,13 @@
 #include "HelpDialog.h"
 #include "InstallRun.h"
 #include "Location.h"
+#include "PathNames.h"
 #include "Tables.h"
 #include "resource.h"
 
 const char* const InstallDialog::Caption = "Instalador de Demo Morvadin Brumaria";
 
 namespace {
-
-std::string SourceDirectory()
-{
-    std::string text = files::CurrentDirectory();
-    if (text.empty() || text.back() != '\\')
-        text += '\\';
-    return text;
-}
 
 // The install run reports through this window and unpacks with its reader,
 // whose notifications move the progress bar.
@@ -37,7 +30,10 @@ private:
 
 }  // namespace
 
-InstallDialog::InstallDialog() : Dialog(IDD_INSTALL), InstallDir("DemoMB"), SourceDir(SourceDirectory()) {}
+InstallDialog::InstallDialog()
+    : Dialog(IDD_INSTALL), InstallDir("DemoMB"), SourceDir(paths::WithBackslash(files::CurrentDirectory()))
+{
+}
 
 InstallDialog::~InstallDialog()
 {

@@ -21,15 +21,6 @@ namespace {
 
 const char* const UninstallerFile = "Dexal.EXE";
 
-// A directory text as Windows gives it, "\" appended unless it ends in one.
-std::string WithBackslash(const char* dir)
-{
-    std::string text = dir;
-    if (text.empty() || text.back() != '\\')
-        text += '\\';
-    return text;
-}
-
 // The engine's steps report through the installer's window.
 class RunHost : public CopyHost {
 public:
@@ -69,8 +60,8 @@ private:
 // The directories that table rows name.
 InstallDirs RunDirs(const std::string& source, const std::string& destination)
 {
-    return {source, destination, WithBackslash(files::WindowsDirectory().c_str()),
-            WithBackslash(files::SystemDirectory().c_str())};
+    return {source, destination, paths::WithBackslash(files::WindowsDirectory()),
+            paths::WithBackslash(files::SystemDirectory())};
 }
 
 }  // namespace

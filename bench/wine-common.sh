@@ -28,7 +28,8 @@ bench_dir=$root/build/bench
 
 bench_build() {
     local program
-    for program in wine wineserver python3 cmake; do
+    wine_pick_loader || exit 1
+    for program in wineserver python3 cmake; do
         command -v "$program" >/dev/null || { echo "bench: $program is missing (scripts/bootstrap.sh)" >&2; exit 1; }
     done
     echo "== building the Windows programs (preset win64)"

@@ -26,6 +26,7 @@ display_xvfb=
 
 display_prefix() {
     local prefix=$1
+    wine_pick_loader || return 1
     WINEPREFIX=$prefix wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f </dev/null >/dev/null 2>&1 || true
     if ! WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1; then
         echo "wine-display: cannot set up $prefix for a display" >&2

@@ -149,7 +149,7 @@ wine_build_template() {
 # which is built first when missing or stale; no server runs for it.
 wine_fresh_prefix() {
     local prefix=$1 template=$2
-    command -v wine >/dev/null || { echo "wine-prefix.sh: wine is not installed" >&2; return 1; }
+    wine_pick_loader || return 1
     if [ ! -f "$template/.template-stamp" ] ||
         [ "$(cat "$template/.template-stamp")" != "$(wine_template_stamp)" ]; then
         wine_build_template "$template" || return 1
@@ -177,6 +177,7 @@ wine_prefix_main() {
             ;;
     esac
     wine_env
+    [ "$action" = cleanup ] || wine_pick_loader || return 1
     case "$action" in
         setup) wine_setup "$prefix" "$template" ;;
         start)

@@ -20,6 +20,10 @@ packages=(
     wine64 wine xvfb xauth imagemagick
     lhasa jlha-utils p7zip-full xorriso valgrind clang libclang-rt-14-dev
     python3-pil python3-numpy fonts-dejavu-core fonts-liberation shellcheck
+    # What a minimal Debian lacks and the scripts use: the shellcheck test
+    # lists the files through git, the main job finds processes with pgrep,
+    # the runtime's sources come as a .tar.bz2.
+    git procps bzip2
 )
 
 sudo=()

@@ -146,16 +146,23 @@ wine_build_template() {
 }
 
 # wine_fresh_prefix PREFIX TEMPLATE: PREFIX replaced with a copy of TEMPLATE,
-# which is built first when missing or stale; no server runs for it.
+# which is built first when missing or stale; no server runs for it. Runs
+# that start at once (two test presets, the main job beside the tests) take
+# turns on TEMPLATE.lock: one builds the template, the others wait for it and
+# copy it whole.
 wine_fresh_prefix() {
     local prefix=$1 template=$2
     wine_pick_loader || return 1
-    if [ ! -f "$template/.template-stamp" ] ||
-        [ "$(cat "$template/.template-stamp")" != "$(wine_template_stamp)" ]; then
-        wine_build_template "$template" || return 1
-    fi
-    wine_stop_server "$prefix"
-    rm -rf -- "$prefix" && cp -a -- "$template" "$prefix"
+    mkdir -p -- "$(dirname -- "$template")" || return 1
+    (
+        flock 9 || { echo "wine-prefix.sh: cannot lock $template.lock" >&2; exit 1; }
+        if [ ! -f "$template/.template-stamp" ] ||
+            [ "$(cat "$template/.template-stamp")" != "$(wine_template_stamp)" ]; then
+            wine_build_template "$template" || exit 1
+        fi
+        wine_stop_server "$prefix"
+        rm -rf -- "$prefix" && cp -a -- "$template" "$prefix"
+    ) 9>"$template.lock"
 }
 
 wine_setup() {

@@ -19,6 +19,7 @@
 //                                dialog, Salir asks "¿Desea salir?" (OK/Cancel,
 //                                no icon) and OK ends with 3
 //   robot_target --quit-after MS ends the main dialog with 5 after MS ms
+//   robot_target --end-at-once HEX ends with the status HEX before any window
 #include "robot_target_res.h"
 
 #include <windows.h>
@@ -125,6 +126,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     ThrowAndCatch();
     InitCommonControls();
     OutputDebugStringA("robot_target: inicio\n");
+    if (const char* end = std::strstr(commandLine, "--end-at-once "))
+        ExitProcess(static_cast<UINT>(std::strtoul(end + 14, nullptr, 16)));
     if (const char* quit = std::strstr(commandLine, "--quit-after "))
         g_quitAfterMs = static_cast<UINT>(std::strtoul(quit + 13, nullptr, 10));
     if (std::strstr(commandLine, "--error-first"))

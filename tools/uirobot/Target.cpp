@@ -55,7 +55,12 @@ bool Target::Start(const std::string& commandLine, const char* directory, std::s
         error = "cannot start the debugger thread";
         return false;
     }
-    WaitForSingleObject(started_, INFINITE);
+    // Until the target runs code of its own the debugger thread may start it
+    // again; a target that takes longer than this is watched as it is.
+    if (WaitForSingleObject(started_, StartWaitMs) == WAIT_TIMEOUT) {
+        InterlockedExchange(&handedOver_, 1);
+        Say("note: the target has not reached its own code after %lu s", StartWaitMs / 1000);
+    }
     if (!process_) {
         error = startError_;
         StopDebugger();
@@ -69,49 +74,69 @@ bool Target::Start(const std::string& commandLine, const char* directory, std::s
 DWORD WINAPI Target::DebuggerMain(void* self)
 {
     auto* target = static_cast<Target*>(self);
+    for (int start = 1;; ++start) {
+        PROCESS_INFORMATION info = {};
+        if (!target->Create(info)) {
+            SetEvent(target->started_);
+            return 0;
+        }
+        if (target->job_ && !AssignProcessToJobObject(target->job_, info.hProcess)) {
+            Say("note: the target could not join a job object (error %lu); only its own windows are watched",
+                GetLastError());
+            CloseHandle(target->job_);
+            target->job_ = nullptr;
+        }
+        HookBoxes(info.dwThreadId);
+        ResumeThread(info.hThread);
+        CloseHandle(info.hThread);
+        target->pid_ = info.dwProcessId;
+        target->process_ = info.hProcess;
+        target->sawLoaderBreakpoint_ = false;
+        target->DebugLoop();
+        // Wine now and then ends a debuggee before it has run at all, with
+        // the status of a lost debugger connection: the program never got to
+        // fail, so it is started again. A target that ran its own code is
+        // never started again, whatever its end.
+        const DWORD code = target->ExitCode();
+        if (target->sawLoaderBreakpoint_ || code != StatusDebuggerInactive || start == StartAttempts ||
+            target->handedOver_) {
+            SetEvent(target->started_);
+            return 0;
+        }
+        Say("note: the target ended with 0x%08lX before running any code of its own; starting it again (%d of %d)",
+            code, start + 1, StartAttempts);
+        CloseHandle(target->process_);
+        target->process_ = nullptr;
+    }
+}
+
+// Wine now and then fails a start with an internal error that the next
+// attempt does not meet; a program that cannot start fails every time.
+bool Target::Create(PROCESS_INFORMATION& info)
+{
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    std::string commandLine = target->commandLine_;
-    // Wine now and then fails a start with an internal error that the next
-    // attempt does not meet; a program that cannot start fails every time.
     BOOL created = FALSE;
     for (int attempt = 0; attempt < 3 && !created; ++attempt) {
         if (attempt)
             Sleep(250);
-        commandLine = target->commandLine_;
+        std::string commandLine = commandLine_;
         created = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE,
                                  DEBUG_ONLY_THIS_PROCESS | CREATE_SUSPENDED, nullptr,
-                                 target->hasDirectory_ ? target->directory_.c_str() : nullptr, &startup, &info);
+                                 hasDirectory_ ? directory_.c_str() : nullptr, &startup, &info);
         if (!created && GetLastError() != ERROR_INTERNAL_ERROR)
             break;
     }
-    if (!created) {
-        DWORD code = GetLastError();
-        char message[256] = "";
-        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, message,
-                       sizeof message, nullptr);
-        target->startError_ = "CreateProcessA failed with error " + std::to_string(code) + ": " + message;
-        std::string& error = target->startError_;
-        while (!error.empty() && (error.back() == '\n' || error.back() == '\r'))
-            error.pop_back();
-        SetEvent(target->started_);
-        return 0;
-    }
-    if (target->job_ && !AssignProcessToJobObject(target->job_, info.hProcess)) {
-        Say("note: the target could not join a job object (error %lu); only its own windows are watched",
-            GetLastError());
-        CloseHandle(target->job_);
-        target->job_ = nullptr;
-    }
-    HookBoxes(info.dwThreadId);
-    ResumeThread(info.hThread);
-    CloseHandle(info.hThread);
-    target->pid_ = info.dwProcessId;
-    target->process_ = info.hProcess;
-    SetEvent(target->started_);
-    target->DebugLoop();
-    return 0;
+    if (created)
+        return true;
+    DWORD code = GetLastError();
+    char message[256] = "";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, message,
+                   sizeof message, nullptr);
+    startError_ = "CreateProcessA failed with error " + std::to_string(code) + ": " + message;
+    while (!startError_.empty() && (startError_.back() == '\n' || startError_.back() == '\r'))
+        startError_.pop_back();
+    return false;
 }
 
 void Target::HookBoxes(DWORD threadId)
@@ -137,8 +162,13 @@ void Target::DebugLoop()
             return;
         }
         DEBUG_EVENT event;
-        if (!WaitForDebugEvent(&event, 100))
+        if (!WaitForDebugEvent(&event, 100)) {
+            // A debuggee that Wine ended with its debugger connection may
+            // send no exit event: its end is seen on its handle.
+            if (WaitForSingleObject(process_, 0) == WAIT_OBJECT_0)
+                return;
             continue;
+        }
         DWORD status = DBG_CONTINUE;
         switch (event.dwDebugEventCode) {
         case CREATE_PROCESS_DEBUG_EVENT:
@@ -159,8 +189,11 @@ void Target::DebugLoop()
             break;
         }
         ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
-        if (event.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT)
+        if (event.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT) {
+            // Its exit code is final once the handle is signalled.
+            WaitForSingleObject(process_, 5000);
             return;
+        }
     }
 }
 
@@ -170,7 +203,10 @@ void Target::OnException(const EXCEPTION_DEBUG_INFO& info, DWORD& status)
 {
     DWORD code = info.ExceptionRecord.ExceptionCode;
     if (code == EXCEPTION_BREAKPOINT && !sawLoaderBreakpoint_) {
-        sawLoaderBreakpoint_ = true; // the loader stops once for every debugger
+        // The loader stops once for every debugger, just before the
+        // program's own code runs: from here on the target is the one.
+        sawLoaderBreakpoint_ = true;
+        SetEvent(started_);
         return;
     }
     if (info.dwFirstChance) {

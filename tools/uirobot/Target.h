@@ -37,6 +37,9 @@ public:
 
 private:
     static DWORD WINAPI DebuggerMain(void* self);
+    // CreateProcessA under this thread's debugger, suspended; false with
+    // startError_ set when it fails.
+    bool Create(PROCESS_INFORMATION& info);
     void DebugLoop();
     void OnException(const EXCEPTION_DEBUG_INFO& info, DWORD& status);
     void OnDebugString(const OUTPUT_DEBUG_STRING_INFO& info);
@@ -51,11 +54,18 @@ private:
     std::string startError_;
 
     HANDLE thread_ = nullptr;  // the debugger thread
-    HANDLE started_ = nullptr; // set once CreateProcessA has returned
+    // Set once the target is about to run its own code, or has ended for
+    // good, or could not be created.
+    HANDLE started_ = nullptr;
     HANDLE process_ = nullptr;
     HANDLE job_ = nullptr;
     DWORD pid_ = 0;
     bool sawLoaderBreakpoint_ = false;
     volatile LONG crashed_ = 0;
     volatile LONG release_ = 0;
+    volatile LONG handedOver_ = 0; // Start has returned: no start again
+
+    static const DWORD StatusDebuggerInactive = 0xC0000354;
+    static const int StartAttempts = 3;
+    static const DWORD StartWaitMs = 60000;
 };

@@ -251,6 +251,12 @@ int main(int argc, char** argv)
         return kUsage;
     }
     TranscriptStart();
+    // Under Wine the first process of a session that asks for the desktop
+    // starts the desktop's own process (explorer.exe): asked here, it is the
+    // robot's child, not a process of the target's job, which the robot waits
+    // for and ends at the close (ending it would take the desktop, and every
+    // window on it, from the programs that come after).
+    GetDesktopWindow();
     Target target;
     if (!target.Start(line.program, line.directory, error)) {
         Say("cannot start %s: %s", line.program.c_str(), error.c_str());

@@ -2,6 +2,7 @@
 
 #include "Files.h"
 #include "InstallList.h"
+#include "PathNames.h"
 #include "Tables.h"
 
 #include <cstdio>
@@ -19,6 +20,11 @@ std::string OpenFailedMessage(const std::string& path, unsigned cause)
     char text[600];
     std::snprintf(text, sizeof text, "No es posible abrir el fichero %s, error = %u\n", path.c_str(), cause);
     return text;
+}
+
+std::string BadLineMessage(const std::string& line)
+{
+    return "ERROR->" + line;
 }
 
 void SizePass::LoadSizeTable()
@@ -95,21 +101,22 @@ uint32_t SizePass::GetListSize(const std::string& listPath, bool progress)
     }
     bool failed = false;
     uint32_t total = 0;
-    std::string line, name;
+    std::string line;
+    installlist::Names names;
     while (installlist::ReadLine(list, line)) {
-        switch (installlist::ClassifyForSize(line, name)) {
+        switch (installlist::ClassifyForSize(line, names)) {
         case installlist::Kind::Skip:
         case installlist::Kind::Directory:
         case installlist::Kind::Other:
             break;
         case installlist::Kind::File:
-            total += GetListedFileSize(sourceDir_ + name, progress);
+            total += GetListedFileSize(sourceDir_ + names.source, progress);
             break;
         case installlist::Kind::Tree:
-            total += GetTreeSize(sourceDir_ + name, progress);
+            total += GetTreeSize(sourceDir_ + names.source, progress);
             break;
         case installlist::Kind::Error:
-            host_.ShowMessage("ERROR->" + line, SizeHost::InformationBox);
+            host_.ShowMessage(BadLineMessage(line), SizeHost::InformationBox);
             failed = true;
             break;
         }
@@ -151,6 +158,11 @@ uint32_t SizePass::GetTreeSize(const std::string& dir, bool progress)
         if (name[0] == '.')
             return;
         const std::string path = dir + "\\" + name;
+        // Opened, a device name would reach the device.
+        if (!paths::StaysBelow(name)) {
+            host_.ShowMessage(OpenFailedMessage(path, 0), MessageHost::InformationBox);
+            return;
+        }
         total += isDir ? GetTreeSize(path, false) : GetListedFileSize(path, progress);
     });
     return total;

@@ -19,6 +19,8 @@ public:
 
 // "No es posible abrir el fichero %s, error = %u\n" for a path and cause code.
 std::string OpenFailedMessage(const std::string& path, unsigned cause);
+// "ERROR->" and the line: a list line that the pass refuses.
+std::string BadLineMessage(const std::string& line);
 
 // The length of one file from its status, without opening it; 0 after a
 // message when it has none.
@@ -46,7 +48,9 @@ public:
     uint32_t GetListSize(const std::string& listPath, bool progress);
     // The length of one file from its status; 0 (reported) when it has none.
     uint32_t GetListedFileSize(const std::string& path, bool progress);
-    // The bytes of a tree, leaving out every name that starts with ".".
+    // The bytes of a tree, leaving out every name that starts with "."; an
+    // entry named as a device is reported as a file without status and adds
+    // nothing.
     uint32_t GetTreeSize(const std::string& dir, bool progress);
 
     static const char* const SizeFileName;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -31,7 +32,6 @@ TEST(InstallList, SizePassTakesLinesAsRead)
         {"F Brumaria.EXE", Kind::File, "Brumaria.EXE"},
         {"f leeme.txt ", Kind::File, "leeme.txt "},          // trailing spaces stay
         {"F LEEME.TXT > DOCS\\LEEME.TXT", Kind::File, "LEEME.TXT"},  // the source of a rename
-        {"F A > B > C", Kind::File, "A"},
         {"X MUSICA", Kind::Tree, "MUSICA"},
         {"x musica", Kind::Tree, "musica"},
         {"F", Kind::Error, ""},
@@ -44,10 +44,10 @@ TEST(InstallList, SizePassTakesLinesAsRead)
         {"\tF x", Kind::Error, ""},
     };
     for (const auto& c : cases) {
-        std::string name;
-        EXPECT_EQ(c.kind, installlist::ClassifyForSize(c.line, name)) << '"' << c.line << '"';
+        installlist::Names names;
+        EXPECT_EQ(c.kind, installlist::ClassifyForSize(c.line, names)) << '"' << c.line << '"';
         if (c.kind != Kind::Skip && c.kind != Kind::Error) {
-            EXPECT_EQ(c.name, name) << c.line;
+            EXPECT_EQ(c.name, names.source) << c.line;
         }
     }
 }
@@ -147,6 +147,35 @@ TEST_F(SizePassTest, EveryBadLineIsReportedAndTheListCountsZero)
                        "i ERROR->Q algo", "i ERROR->F", "i Se ha producido un error durante la instalación."}),
               host_.messages);
 }
+
+// A line that leads out of the source or the install directory is a bad
+// line like any other.
+TEST_F(SizePassTest, LinesLeadingOutAreBadLines)
+{
+    SizePass pass(host_, source_);
+    PutText("INST_100.NFO", "F LEEME.TXT > ..\\ESCAPED.TXT\nD ..\\FUERA\nX MUSICA\\..\\..\nF Brumaria.EXE\n");
+    EXPECT_EQ(0u, pass.GetListSize(source_ + "INST_100.NFO", false));
+    EXPECT_EQ(Strings({"i ERROR->F LEEME.TXT > ..\\ESCAPED.TXT", "i ERROR->D ..\\FUERA", "i ERROR->X MUSICA\\..\\..",
+                       "i Se ha producido un error durante la instalación."}),
+              host_.messages);
+}
+
+#ifndef _WIN32
+// A tree entry named as a device is reported as a file without status and
+// adds nothing (such names exist only off Windows).
+TEST_F(SizePassTest, TreeEntriesNamedAsDevicesCountNothing)
+{
+    Put("MUSICA/PRN", 700);
+    Put("MUSICA/CON/x", 800);
+    SizePass pass(host_, source_);
+    PutText("INST_100.NFO", "X MUSICA\n");
+    EXPECT_EQ(30u + 5u, pass.GetListSize(source_ + "INST_100.NFO", false));
+    std::sort(host_.messages.begin(), host_.messages.end());
+    EXPECT_EQ(Strings({"i No es posible abrir el fichero " + source_ + "MUSICA\\CON, error = 0\n",
+                       "i No es posible abrir el fichero " + source_ + "MUSICA\\PRN, error = 0\n"}),
+              host_.messages);
+}
+#endif
 
 TEST_F(SizePassTest, MissingFilesAndTrees)
 {

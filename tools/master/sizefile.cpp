@@ -6,8 +6,8 @@
 //
 // The tree must be complete: every listed file present and every archive
 // whole. Anything the installer would have reported (a missing file, a bad
-// list line) or an archive that does not test good fails the run, and no
-// size file is left behind.
+// list line, a name that would lead out of its directory) or an archive that
+// does not test good fails the run, and no size file is left behind.
 #include "Files.h"
 #include "LzhArchive.h"
 #include "Sizes.h"

@@ -87,7 +87,7 @@ void CopyRun::CopyListedFile(const std::string& source, const std::string& desti
         host_.ShowMessage(CopyFailed + source, MessageHost::InformationBox);
         failed = true;
     }
-    doneBytes_ += static_cast<int32_t>(ListedFileSize(host_, source));
+    doneBytes_ = AddBytes(doneBytes_, ListedFileSize(host_, source));
 }
 
 bool CopyRun::CopyOneFile(const std::string& source, const std::string& destination, bool progress)
@@ -112,7 +112,7 @@ bool CopyRun::CopyOneFile(const std::string& source, const std::string& destinat
         if (std::fwrite(buffer.get(), 1, n, out) < n)
             ok = false;
         if (progress) {
-            currentFileBytes_ += static_cast<int32_t>(n);
+            currentFileBytes_ = AddBytes(currentFileBytes_, static_cast<uint32_t>(n));
             host_.StepProgress();
         }
     } while (ok && n == BlockSize);
@@ -154,7 +154,7 @@ int CopyRun::CopyTree(const std::string& source, const std::string& destination,
         if (copy) {
             if (!CopyOneFile(from, to, true))
                 host_.ShowMessage(CopyFailed + from, MessageHost::PlainBox);
-            doneBytes_ += static_cast<int32_t>(ListedFileSize(host_, from));
+            doneBytes_ = AddBytes(doneBytes_, ListedFileSize(host_, from));
             host_.StepProgress();
         }
         ++count;

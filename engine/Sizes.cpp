@@ -27,6 +27,14 @@ std::string BadLineMessage(const std::string& line)
     return "ERROR->" + line;
 }
 
+int32_t AddBytes(int32_t total, uint32_t bytes)
+{
+    if (total < 0)
+        return MaxBytes;
+    const int64_t sum = int64_t(total) + bytes;
+    return sum > MaxBytes ? MaxBytes : static_cast<int32_t>(sum);
+}
+
 void SizePass::LoadSizeTable()
 {
     if (ReadSizeFile())
@@ -36,7 +44,7 @@ void SizePass::LoadSizeTable()
         host_.SetProgressPosition(i);
     }
     for (int i = 0; i < sLZHCount; i++)
-        sLZH[i].size = static_cast<int32_t>(host_.ScanArchive(sourceDir_ + sLZH[i].fileName));
+        sLZH[i].size = AddBytes(0, host_.ScanArchive(sourceDir_ + sLZH[i].fileName));
     WriteSizeFile();
 }
 
@@ -100,7 +108,7 @@ uint32_t SizePass::GetListSize(const std::string& listPath, bool progress)
         return 0;
     }
     bool failed = false;
-    uint32_t total = 0;
+    int32_t total = 0;
     std::string line;
     installlist::Names names;
     while (installlist::ReadLine(list, line)) {
@@ -110,10 +118,10 @@ uint32_t SizePass::GetListSize(const std::string& listPath, bool progress)
         case installlist::Kind::Other:
             break;
         case installlist::Kind::File:
-            total += GetListedFileSize(sourceDir_ + names.source, progress);
+            total = AddBytes(total, GetListedFileSize(sourceDir_ + names.source, progress));
             break;
         case installlist::Kind::Tree:
-            total += GetTreeSize(sourceDir_ + names.source, progress);
+            total = AddBytes(total, GetTreeSize(sourceDir_ + names.source, progress));
             break;
         case installlist::Kind::Error:
             host_.ShowMessage(BadLineMessage(line), SizeHost::InformationBox);
@@ -129,7 +137,7 @@ uint32_t SizePass::GetListSize(const std::string& listPath, bool progress)
         host_.ShowMessage(ListFailed, SizeHost::InformationBox);
         return 0;
     }
-    return total;
+    return static_cast<uint32_t>(total);
 }
 
 uint32_t ListedFileSize(MessageHost& host, const std::string& path)
@@ -153,7 +161,7 @@ uint32_t SizePass::GetListedFileSize(const std::string& path, bool progress)
 
 uint32_t SizePass::GetTreeSize(const std::string& dir, bool progress)
 {
-    uint32_t total = 0;
+    int32_t total = 0;
     files::ForEachEntry(dir, [&](const std::string& name, bool isDir) {
         if (name[0] == '.')
             return;
@@ -163,18 +171,18 @@ uint32_t SizePass::GetTreeSize(const std::string& dir, bool progress)
             host_.ShowMessage(OpenFailedMessage(path, 0), MessageHost::InformationBox);
             return;
         }
-        total += isDir ? GetTreeSize(path, false) : GetListedFileSize(path, progress);
+        total = AddBytes(total, isDir ? GetTreeSize(path, false) : GetListedFileSize(path, progress));
     });
-    return total;
+    return static_cast<uint32_t>(total);
 }
 
 int32_t SelectedBytes(const std::function<bool(int)>& isChecked)
 {
-    uint32_t total = 0;
+    int32_t total = 0;
     for (int i = 0; i < ComponentCount; i++)
         if (isChecked(i))
-            total += static_cast<uint32_t>(ComponentTable[i].size);
+            total = AddBytes(total, static_cast<uint32_t>(ComponentTable[i].size));
     for (int i = 0; i < sLZHCount; i++)
-        total += static_cast<uint32_t>(sLZH[i].size);
-    return static_cast<int32_t>(total);
+        total = AddBytes(total, static_cast<uint32_t>(sLZH[i].size));
+    return total;
 }

@@ -2,8 +2,8 @@
 # The size file writer on small CD trees: the sizes of the listed files and
 # of the archive's contents, an old size file replaced rather than read; and
 # every tree the installer would complain about (a list line that leads out
-# of its directory among them) refused with no size file, and by the
-# mastering with no image.
+# of its directory among them) or that passes its 32-bit counters refused
+# with no size file, and by the mastering with no image.
 #
 #   sizefile-test.sh SIZEFILE LZHTOOL
 set -uo pipefail
@@ -63,6 +63,12 @@ done
 make_tree
 head -c 5 /dev/zero >"$work/cd/ARBOL/HOJA/NUL"
 refused "a file named as a device in a listed tree"
+
+# 2,147,483,647 bytes and more pass the installer's counters: two sparse
+# files of 1 GB and the archive's 3000 bytes.
+make_tree
+truncate -s 1G "$work/cd/ARBOL/HOJA/B.DAT" "$work/cd/ARBOL/HOJA/C.DAT"
+refused "an installation of 2 GB"
 
 # The mastering stops at the size file: no image.
 make_tree

@@ -13,8 +13,10 @@
 //     had none, and a [Rename] header when Windows 95 reads none.
 //   - A withdrawal leaves none of our entries; an append leaves exactly one
 //     more where Windows 95 reads it: before the first Ctrl-Z, in a [Rename]
-//     section; the pair stands together, delete first, as the last entries
-//     of its section. Nothing from the first Ctrl-Z on changes in an append.
+//     section, and changes nothing from the Ctrl-Z on. The pair stands once,
+//     together, delete first, as the last entries of its section: an equal
+//     entry is taken out wherever it was, also past a Ctrl-Z, where Wine
+//     reads on.
 //   - Withdrawing after appending gives what withdrawing alone gives, but
 //     for the same two additions.
 // Lines end at CR LF, CR or LF, as Windows reads the file.
@@ -189,9 +191,6 @@ bool MatchesAllowed(const std::string& stripped, const std::string& input, const
 void CheckAppend(const std::string& input, const std::string& output, const std::vector<Ours>& ours,
                  const char* what)
 {
-    const std::string::size_type eof = EndOfFile(input);
-    if (output.substr(EndOfFile(output)) != input.substr(eof))
-        Fail(std::string(what) + ": what follows the Ctrl-Z changed", input);
     if (!MatchesAllowed(Strip(output, ours), input, ours))
         Fail(std::string(what) + ": without our entries the output is not the input", input);
 }
@@ -211,6 +210,8 @@ void CheckUninstallerAppend(const std::string& input)
     const std::vector<Ours> ours = {{"NUL", Uninstaller}};
     const std::string output = wininit::AppendEntry(input, Section, "NUL", Uninstaller);
     CheckAppend(input, output, ours, "the uninstaller's append");
+    if (output.substr(EndOfFile(output)) != input.substr(EndOfFile(input)))
+        Fail("the uninstaller's append changed what follows the Ctrl-Z", input);
     if (CountReadable(output, ours) != CountReadable(input, ours) + 1)
         Fail("the uninstaller's entry is not where Windows 95 reads it", input);
     const std::string withdrawn = wininit::RemoveEntry(output, Section, "NUL", {Uninstaller});

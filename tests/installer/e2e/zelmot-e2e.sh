@@ -404,6 +404,7 @@ scenario_list_outside() {
     win_ini=$(find "$drive/windows" -maxdepth 1 -iname win.ini | grep . || echo "$drive/windows/win.ini")
     [ -f "$win_ini" ] || printf '[windows]\r\n' >"$win_ini"
     before=$(hex_of "$win_ini")
+    cp "$win_ini" "$work/win.ini"
     rm -rf "$target" "$drive/ESCAPED.TXT" "$drive/TOP.TXT" "$drive/FUERA"
     map_drive d "$cd"
     robot list_outside.txt
@@ -412,7 +413,8 @@ scenario_list_outside() {
     expect_absent "$drive/FUERA" "a directory beside the installation"
     expect_bytes "$win_ini" "$before" "WIN.INI"
     expect_same "$cd" "$target" Readme.txt
-    expect_entries "$target" DATOS Readme.txt
+    expect_entries "$target" DATOS Readme.txt qrbset.cfg
+    cp "$work/win.ini" "$win_ini"
     rm -rf "$target" "$drive/ESCAPED.TXT" "$drive/TOP.TXT" "$drive/FUERA"
 }
 

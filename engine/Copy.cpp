@@ -2,7 +2,9 @@
 
 #include "Files.h"
 #include "InstallList.h"
+#include "PathNames.h"
 #include "Tables.h"
+#include "Text.h"
 
 #include <cctype>
 #include <cstdio>
@@ -47,31 +49,27 @@ bool CopyRun::InstallFromList(const std::string& listFile)
     }
     bool failed = false;
     std::string line;
+    installlist::Names names;
     while (installlist::ReadLine(list, line)) {
-        std::string name;
-        switch (installlist::ClassifyForCopy(line, name)) {
+        switch (installlist::ClassifyForCopy(line, names)) {
         case installlist::Kind::Skip:
             continue;
         case installlist::Kind::Directory:
-            files::MakeDirectory(destinationRoot_ + name);
+            files::MakeDirectory(destinationRoot_ + names.target);
             break;
-        case installlist::Kind::File: {
-            const std::string::size_type arrow = name.find(installlist::RenameSeparator);
-            if (arrow == std::string::npos)
-                CopyListedFile(sourceDir_ + name, destinationRoot_ + name, failed);
-            else
-                CopyListedFile(sourceDir_ + name.substr(0, arrow),
-                               destinationRoot_ + name.substr(arrow + std::char_traits<char>::length(
-                                                                         installlist::RenameSeparator)),
-                               failed);
+        case installlist::Kind::File:
+            CopyListedFile(sourceDir_ + names.source, destinationRoot_ + names.target, failed);
             break;
-        }
         case installlist::Kind::Tree:
-            files::MakeDirectory(destinationRoot_ + name);
-            if (CopyTree(sourceDir_ + name, destinationRoot_ + name, true) == 0)
+            files::MakeDirectory(destinationRoot_ + names.target);
+            if (CopyTree(sourceDir_ + names.source, destinationRoot_ + names.target, true) == 0)
                 failed = true;
             break;
         case installlist::Kind::Error:
+            // A name that leads out of its directory: nothing of the line is done.
+            host_.ShowMessage(BadLineMessage(text::Trim(line)), MessageHost::InformationBox);
+            failed = true;
+            break;
         case installlist::Kind::Other:
             break;
         }
@@ -89,7 +87,7 @@ void CopyRun::CopyListedFile(const std::string& source, const std::string& desti
         host_.ShowMessage(CopyFailed + source, MessageHost::InformationBox);
         failed = true;
     }
-    doneBytes_ += static_cast<int32_t>(ListedFileSize(host_, source));
+    doneBytes_ = AddBytes(doneBytes_, ListedFileSize(host_, source));
 }
 
 bool CopyRun::CopyOneFile(const std::string& source, const std::string& destination, bool progress)
@@ -114,7 +112,7 @@ bool CopyRun::CopyOneFile(const std::string& source, const std::string& destinat
         if (std::fwrite(buffer.get(), 1, n, out) < n)
             ok = false;
         if (progress) {
-            currentFileBytes_ += static_cast<int32_t>(n);
+            currentFileBytes_ = AddBytes(currentFileBytes_, static_cast<uint32_t>(n));
             host_.StepProgress();
         }
     } while (ok && n == BlockSize);
@@ -137,6 +135,16 @@ int CopyRun::CopyTree(const std::string& source, const std::string& destination,
             return;
         const std::string from = source + "\\" + name;
         const std::string to = destination + "\\" + name;
+        // A device name would reach the device: reported as a file that
+        // could not be copied, and nothing below it is visited.
+        if (!paths::StaysBelow(name)) {
+            if (copy) {
+                host_.ShowMessage(CopyFailed + from, MessageHost::PlainBox);
+                host_.StepProgress();
+            }
+            ++count;
+            return;
+        }
         if (isDir) {
             if (copy)
                 files::MakeDirectory(to);
@@ -146,7 +154,7 @@ int CopyRun::CopyTree(const std::string& source, const std::string& destination,
         if (copy) {
             if (!CopyOneFile(from, to, true))
                 host_.ShowMessage(CopyFailed + from, MessageHost::PlainBox);
-            doneBytes_ += static_cast<int32_t>(ListedFileSize(host_, from));
+            doneBytes_ = AddBytes(doneBytes_, ListedFileSize(host_, from));
             host_.StepProgress();
         }
         ++count;

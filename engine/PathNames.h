@@ -17,6 +17,22 @@ bool SameName(const std::string& a, const std::string& b);
 // a drive, stream or wildcard character, is refused. The root gives "X:".
 bool FullPath(const std::string& text, std::string& full);
 
+// True when the relative path, joined to a directory, names a file or
+// directory below it as Windows resolves the joined path: "\" and "/" both
+// separate components, "." stays and ".." goes up but never above the
+// directory, and nothing else may take the path elsewhere. Refused: an empty
+// path, a leading separator (the drive's root), a drive, stream, wildcard or
+// control character, a component made only of dots and spaces other than
+// "." and ".." (Windows drops trailing dots and spaces, so ".. " is "..",
+// and Windows 95 reads "..." as two levels up), a device name in any
+// component, and a path that ends in the directory itself.
+bool StaysBelow(const std::string& relative);
+
+// A name Windows opens as a device wherever it stands: CON, PRN, AUX, NUL,
+// COM0-COM9, LPT0-LPT9 (and with the superscript digits), CLOCK$, CONFIG$,
+// CONIN$, CONOUT$, in any case, with any extension, spaces around it.
+bool IsDeviceName(const std::string& component);
+
 // True when both name the same directory by FullPath.
 bool SameDirectory(const std::string& a, const std::string& b);
 

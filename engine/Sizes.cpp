@@ -2,6 +2,7 @@
 
 #include "Files.h"
 #include "InstallList.h"
+#include "PathNames.h"
 #include "Tables.h"
 
 #include <cstdio>
@@ -21,6 +22,19 @@ std::string OpenFailedMessage(const std::string& path, unsigned cause)
     return text;
 }
 
+std::string BadLineMessage(const std::string& line)
+{
+    return "ERROR->" + line;
+}
+
+int32_t AddBytes(int32_t total, uint32_t bytes)
+{
+    if (total < 0)
+        return MaxBytes;
+    const int64_t sum = int64_t(total) + bytes;
+    return sum > MaxBytes ? MaxBytes : static_cast<int32_t>(sum);
+}
+
 void SizePass::LoadSizeTable()
 {
     if (ReadSizeFile())
@@ -30,7 +44,7 @@ void SizePass::LoadSizeTable()
         host_.SetProgressPosition(i);
     }
     for (int i = 0; i < sLZHCount; i++)
-        sLZH[i].size = static_cast<int32_t>(host_.ScanArchive(sourceDir_ + sLZH[i].fileName));
+        sLZH[i].size = AddBytes(0, host_.ScanArchive(sourceDir_ + sLZH[i].fileName));
     WriteSizeFile();
 }
 
@@ -94,22 +108,23 @@ uint32_t SizePass::GetListSize(const std::string& listPath, bool progress)
         return 0;
     }
     bool failed = false;
-    uint32_t total = 0;
-    std::string line, name;
+    int32_t total = 0;
+    std::string line;
+    installlist::Names names;
     while (installlist::ReadLine(list, line)) {
-        switch (installlist::ClassifyForSize(line, name)) {
+        switch (installlist::ClassifyForSize(line, names)) {
         case installlist::Kind::Skip:
         case installlist::Kind::Directory:
         case installlist::Kind::Other:
             break;
         case installlist::Kind::File:
-            total += GetListedFileSize(sourceDir_ + name, progress);
+            total = AddBytes(total, GetListedFileSize(sourceDir_ + names.source, progress));
             break;
         case installlist::Kind::Tree:
-            total += GetTreeSize(sourceDir_ + name, progress);
+            total = AddBytes(total, GetTreeSize(sourceDir_ + names.source, progress));
             break;
         case installlist::Kind::Error:
-            host_.ShowMessage("ERROR->" + line, SizeHost::InformationBox);
+            host_.ShowMessage(BadLineMessage(line), SizeHost::InformationBox);
             failed = true;
             break;
         }
@@ -122,7 +137,7 @@ uint32_t SizePass::GetListSize(const std::string& listPath, bool progress)
         host_.ShowMessage(ListFailed, SizeHost::InformationBox);
         return 0;
     }
-    return total;
+    return static_cast<uint32_t>(total);
 }
 
 uint32_t ListedFileSize(MessageHost& host, const std::string& path)
@@ -146,23 +161,28 @@ uint32_t SizePass::GetListedFileSize(const std::string& path, bool progress)
 
 uint32_t SizePass::GetTreeSize(const std::string& dir, bool progress)
 {
-    uint32_t total = 0;
+    int32_t total = 0;
     files::ForEachEntry(dir, [&](const std::string& name, bool isDir) {
         if (name[0] == '.')
             return;
         const std::string path = dir + "\\" + name;
-        total += isDir ? GetTreeSize(path, false) : GetListedFileSize(path, progress);
+        // Opened, a device name would reach the device.
+        if (!paths::StaysBelow(name)) {
+            host_.ShowMessage(OpenFailedMessage(path, 0), MessageHost::InformationBox);
+            return;
+        }
+        total = AddBytes(total, isDir ? GetTreeSize(path, false) : GetListedFileSize(path, progress));
     });
-    return total;
+    return static_cast<uint32_t>(total);
 }
 
 int32_t SelectedBytes(const std::function<bool(int)>& isChecked)
 {
-    uint32_t total = 0;
+    int32_t total = 0;
     for (int i = 0; i < ComponentCount; i++)
         if (isChecked(i))
-            total += static_cast<uint32_t>(ComponentTable[i].size);
+            total = AddBytes(total, static_cast<uint32_t>(ComponentTable[i].size));
     for (int i = 0; i < sLZHCount; i++)
-        total += static_cast<uint32_t>(sLZH[i].size);
-    return static_cast<int32_t>(total);
+        total = AddBytes(total, static_cast<uint32_t>(sLZH[i].size));
+    return total;
 }

@@ -19,6 +19,16 @@ public:
 
 // "No es posible abrir el fichero %s, error = %u\n" for a path and cause code.
 std::string OpenFailedMessage(const std::string& path, unsigned cause);
+// "ERROR->" and the line: a list line that the pass refuses.
+std::string BadLineMessage(const std::string& line);
+
+// The installer counts bytes in signed 32-bit counters. A sum that would
+// pass the largest of them stops there instead of wrapping round, so that no
+// total ever shows as a small or a negative one; the space check refuses a
+// total that reached it (Windows 95 never reports that much free space).
+const int32_t MaxBytes = INT32_MAX;
+// total + bytes, at most MaxBytes; a negative total counts as past it.
+int32_t AddBytes(int32_t total, uint32_t bytes);
 
 // The length of one file from its status, without opening it; 0 after a
 // message when it has none.
@@ -42,11 +52,14 @@ public:
     // Fills the size of every component and archive row.
     void LoadSizeTable();
 
-    // The bytes a list installs; 0 after any error, each reported.
+    // The bytes a list installs, at most MaxBytes; 0 after any error, each
+    // reported.
     uint32_t GetListSize(const std::string& listPath, bool progress);
     // The length of one file from its status; 0 (reported) when it has none.
     uint32_t GetListedFileSize(const std::string& path, bool progress);
-    // The bytes of a tree, leaving out every name that starts with ".".
+    // The bytes of a tree, at most MaxBytes, leaving out every name that
+    // starts with "."; an entry named as a device is reported as a file
+    // without status and adds nothing.
     uint32_t GetTreeSize(const std::string& dir, bool progress);
 
     static const char* const SizeFileName;
@@ -60,5 +73,6 @@ private:
 };
 
 // The required size and the progress total: the checked components plus
-// every archive. isChecked(i) tells whether component i's box is checked.
+// every archive, at most MaxBytes. isChecked(i) tells whether component i's
+// box is checked.
 int32_t SelectedBytes(const std::function<bool(int component)>& isChecked);

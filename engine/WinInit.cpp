@@ -4,6 +4,7 @@
 #include "PathNames.h"
 #include "Text.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -12,24 +13,42 @@ namespace {
 
 struct Line {
     std::string text;  // without its line end
-    std::string end;   // "\r\n", "\n" or "" for a last line without one
+    std::string end;   // "\r\n", "\r", "\n", or "" for a last line without one
 };
 
-std::vector<Line> SplitLines(const std::string& text)
+// The lines of a text as Windows reads WININIT.INI: CR LF, CR alone and LF
+// alone each end a line.
+void AppendLines(const std::string& text, std::vector<Line>& lines)
 {
-    std::vector<Line> lines;
     std::string::size_type start = 0;
     while (start < text.size()) {
-        std::string::size_type lf = text.find('\n', start);
-        if (lf == std::string::npos) {
+        const std::string::size_type at = text.find_first_of("\r\n", start);
+        if (at == std::string::npos) {
             lines.push_back({text.substr(start), ""});
-            break;
+            return;
         }
-        std::string::size_type end = lf > start && text[lf - 1] == '\r' ? lf - 1 : lf;
-        lines.push_back({text.substr(start, end - start), text.substr(end, lf + 1 - end)});
-        start = lf + 1;
+        const std::string::size_type length = text.compare(at, 2, "\r\n") == 0 ? 2 : 1;
+        lines.push_back({text.substr(start, at - start), text.substr(at, length)});
+        start = at + length;
     }
-    return lines;
+}
+
+// A text as lines, in two parts: those before its first Ctrl-Z, the DOS end
+// of file, where Windows 95 stops reading, and those from the Ctrl-Z on,
+// which are kept but never take new entries.
+struct Lines {
+    std::vector<Line> lines;
+    std::size_t readable = 0;  // lines before the Ctrl-Z
+};
+
+Lines SplitLines(const std::string& text)
+{
+    Lines split;
+    const std::string::size_type eof = std::min(text.find('\x1A'), text.size());
+    AppendLines(text.substr(0, eof), split.lines);
+    split.readable = split.lines.size();
+    AppendLines(text.substr(eof), split.lines);
+    return split;
 }
 
 std::string Join(const std::vector<Line>& lines)
@@ -99,16 +118,14 @@ bool WriteText(const std::string& path, const std::string& text)
 std::string AppendEntry(const std::string& text, const std::string& section, const std::string& key,
                         const std::string& value)
 {
-    std::vector<Line> lines = SplitLines(text);
-    if (!lines.empty() && lines.back().end.empty())
-        lines.back().end = "\r\n";
-    const Line entry = {key + "=" + value, "\r\n"};
-    // After the last non-blank line of the section.
+    Lines split = SplitLines(text);
+    std::vector<Line>& lines = split.lines;
+    // After the last non-blank line of the section, before the Ctrl-Z.
     std::string name;
     bool inSection = false;
-    std::size_t insertAt = lines.size();
+    std::size_t insertAt = split.readable;
     bool found = false;
-    for (std::size_t i = 0; i < lines.size(); i++) {
+    for (std::size_t i = 0; i < split.readable; i++) {
         if (SectionHeader(lines[i].text, name)) {
             if (inSection)
                 break;
@@ -122,12 +139,14 @@ std::string AppendEntry(const std::string& text, const std::string& section, con
         if (inSection && !Trim(lines[i].text).empty())
             insertAt = i + 1;
     }
-    if (!found) {
-        lines.push_back({"[" + section + "]", "\r\n"});
-        lines.push_back(entry);
-    } else {
-        lines.insert(lines.begin() + static_cast<long>(insertAt), entry);
-    }
+    std::vector<Line> added;
+    if (!found)
+        added.push_back({"[" + section + "]", "\r\n"});
+    added.push_back({key + "=" + value, "\r\n"});
+    // Only the last line Windows 95 reads can lack its end.
+    if (insertAt > 0 && lines[insertAt - 1].end.empty())
+        lines[insertAt - 1].end = "\r\n";
+    lines.insert(lines.begin() + static_cast<long>(insertAt), added.begin(), added.end());
     return Join(lines);
 }
 
@@ -140,7 +159,7 @@ std::string RemoveEntry(const std::string& text, const std::string& section, con
                 return true;
         return false;
     };
-    std::vector<Line> lines = SplitLines(text);
+    const std::vector<Line> lines = SplitLines(text).lines;
     std::vector<Line> kept;
     std::string name;
     bool inSection = false;
@@ -156,6 +175,15 @@ std::string RemoveEntry(const std::string& text, const std::string& section, con
         kept.push_back(line);
     }
     return Join(kept);
+}
+
+std::string AppendEntries(std::string text, const std::string& section, const std::vector<Entry>& entries)
+{
+    for (const Entry& entry : entries)
+        text = RemoveEntry(text, section, entry.key, {entry.value});
+    for (const Entry& entry : entries)
+        text = AppendEntry(text, section, entry.key, entry.value);
+    return text;
 }
 
 bool AppendEntryToFile(const std::string& path, const std::string& section, const std::string& key,
@@ -187,11 +215,7 @@ bool AppendEntriesToFile(const std::string& path, const std::string& section, co
     bool exists;
     if (!ReadText(path, text, exists))
         return false;
-    for (const Entry& entry : entries)
-        text = RemoveEntry(text, section, entry.key, {entry.value});
-    for (const Entry& entry : entries)
-        text = AppendEntry(text, section, entry.key, entry.value);
-    return WriteText(path, text);
+    return WriteText(path, AppendEntries(text, section, entries));
 }
 
 }  // namespace wininit

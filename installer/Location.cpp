@@ -29,7 +29,8 @@ int32_t FreeKb(uint32_t sectorsPerCluster, uint32_t bytesPerSector, uint32_t fre
 
 bool SpaceSuffices(int32_t requiredBytes, int32_t freeKb)
 {
-    return requiredBytes / 1024 <= freeKb;
+    // A total that reached the counters' limit may stand for any larger one.
+    return requiredBytes >= 0 && requiredBytes < INT32_MAX && requiredBytes / 1024 <= freeKb;
 }
 
 PathCheck CheckDirectoryPath(std::string path, std::vector<std::string>& components)

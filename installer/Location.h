@@ -23,6 +23,7 @@ const int DriveCycle = 24;
 int32_t FreeKb(uint32_t sectorsPerCluster, uint32_t bytesPerSector, uint32_t freeClusters);
 
 // The installation fits unless its size in whole KB exceeds the free space.
+// A size of 2,147,483,647 bytes, where the size pass's sums stop, never fits.
 bool SpaceSuffices(int32_t requiredBytes, int32_t freeKb);
 
 // Uncreatable: a component could be neither entered nor created.

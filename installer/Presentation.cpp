@@ -3,6 +3,7 @@
 // install run works.
 #include "Formats.h"
 #include "InstallDialog.h"
+#include "Sizes.h"
 #include "resource.h"
 
 #include <cstdio>
@@ -249,12 +250,12 @@ void InstallDialog::OnEntryBegin(const char*, uint32_t, uint32_t)
 void InstallDialog::OnEntryEnd(const char*, uint32_t, uint32_t uncompressedSize)
 {
     CurrentFileBytes = 0;
-    DoneBytes += static_cast<int32_t>(uncompressedSize);
+    DoneBytes = AddBytes(DoneBytes, uncompressedSize);
     StepProgress();
 }
 
 void InstallDialog::OnProgress(const char*, uint32_t bytesDone, uint32_t)
 {
-    CurrentFileBytes = static_cast<int32_t>(bytesDone);
+    CurrentFileBytes = AddBytes(0, bytesDone);
     StepProgress();
 }

@@ -133,7 +133,7 @@ uint32_t LzhArchive::ScanTotalSize(const char* archivePath)
     while (!input.AtEnd()) {
         if (ReadHeader() != HeaderGood)
             continue;
-        total += uncompressedSize_;
+        total = uncompressedSize_ > 0xFFFFFFFFu - total ? 0xFFFFFFFFu : total + uncompressedSize_;
         const long dataStart = input.Tell();
         decoder_.reset(new (std::nothrow) CDecode(this));
         if (!decoder_) {

@@ -42,7 +42,8 @@ public:
     // 1: every entry unpacked and verified; 0: an entry failed (later ones are
     // left alone); -2: the archive is missing or empty.
     int ExtractAll(const char* archivePath);
-    // Total unpacked size of the entries whose headers are good.
+    // Total unpacked size of the entries whose headers are good; a total
+    // past 32 bits stops at 0xFFFFFFFF.
     uint32_t ScanTotalSize(const char* archivePath);
     // Reports every entry through OnEntryListed, decoding (writing nothing)
     // when test is set. 1 when every header, and with test every entry, was

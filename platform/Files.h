@@ -25,7 +25,8 @@ std::string CurrentDirectory();
 // directory current on it.
 bool EnterDirectory(const std::string& path);
 
-// The file's length from its status, without opening it.
+// The file's length from its status, without opening it; 4 GB or more
+// reads as 0xFFFFFFFF, never as the length's low 32 bits.
 bool StatusSize(const std::string& path, uint32_t& size);
 // The file's modification time from its status, in seconds.
 bool StatusTime(const std::string& path, int64_t& seconds);

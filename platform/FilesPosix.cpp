@@ -70,7 +70,11 @@ bool StatusSize(const std::string& path, uint32_t& size)
     struct stat st;
     if (::stat(HostPath(path).c_str(), &st) != 0)
         return false;
-    size = static_cast<uint32_t>(st.st_size);
+    // A directory has no length, as FindFirstFileA reports it.
+    if (S_ISDIR(st.st_mode))
+        size = 0;
+    else
+        size = st.st_size > 0xFFFFFFFF ? 0xFFFFFFFFu : static_cast<uint32_t>(st.st_size);
     return true;
 }
 

@@ -101,7 +101,10 @@ bool StatusSize(const std::string& path, uint32_t& size)
     WIN32_FIND_DATAA found;
     if (!FindEntry(path, found))
         return false;
-    size = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : found.nFileSizeLow;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        size = 0;
+    else
+        size = found.nFileSizeHigh != 0 ? 0xFFFFFFFFu : found.nFileSizeLow;
     return true;
 }
 

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -204,14 +206,74 @@ TEST_F(CopyRunTest, BlocksOfOneFile)
     EXPECT_FALSE(IsInstalled("H.DAT"));
 }
 
-#ifndef _WIN32
-// Only the first " > " of a line splits (names with ">" exist only off Windows).
-TEST_F(CopyRunTest, RenameSplitsAtTheFirstArrow)
+// A line whose names lead out of the install directory (or the source
+// directory) is reported and nothing of it is done; the rest of the list
+// still runs, and the list fails. Only the scratch directory's own folders
+// are there at the end, and a file outside keeps its contents.
+TEST_F(CopyRunTest, LinesLeadingOutAreRefused)
 {
-    Put("A", "raro");
-    Put("INST_100.NFO", "F A > B > C\n");
+    Put("Readme.txt", "leame");
+    Put("x", "equis");
+    Put("MUSICA/UNO.MID", "uno");
+    fs::create_directories(root_ / "windows");
+    std::ofstream(root_ / "windows" / "win.ini", std::ios::binary) << "[windows]\r\n";
+    std::ofstream(root_ / "secreto.txt", std::ios::binary) << "secreto";
+    Put("INST_100.NFO", "D DATOS\r\n"
+                        "F Readme.txt > ..\\ESCAPED.TXT\r\n"
+                        "F x > DATOS\\..\\..\\TOP.TXT\r\n"
+                        "F Readme.txt > ..\\windows\\win.ini\r\n"
+                        "F Readme.txt > ../windows/win.ini\r\n"
+                        "F Readme.txt > .. \\ESCAPED2.TXT\r\n"
+                        "F ..\\secreto.txt > SECRETO.TXT\r\n"
+                        "D ..\\FUERA\r\n"
+                        "  x ..\\cd\\MUSICA  \r\n"
+                        "F Readme.txt > NUL\r\n"
+                        "F Readme.txt\r\n");
+    host_.steps = 0;
+    Run().InstallComponents();
+
+    EXPECT_EQ(Strings({"i ERROR->F Readme.txt > ..\\ESCAPED.TXT", "i ERROR->F x > DATOS\\..\\..\\TOP.TXT",
+                       "i ERROR->F Readme.txt > ..\\windows\\win.ini", "i ERROR->F Readme.txt > ../windows/win.ini",
+                       "i ERROR->F Readme.txt > .. \\ESCAPED2.TXT", "i ERROR->F ..\\secreto.txt > SECRETO.TXT",
+                       "i ERROR->D ..\\FUERA", "i ERROR->x ..\\cd\\MUSICA", "i ERROR->F Readme.txt > NUL",
+                       "i ERROR al instalar el fichero INST_100.NFO"}),
+              host_.messages);
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(root_))
+        names.insert(entry.path().filename().string());
+    EXPECT_EQ(std::set<std::string>({"DemoMB", "cd", "secreto.txt", "windows"}), names);
+    std::ifstream in(root_ / "windows" / "win.ini", std::ios::binary);
+    EXPECT_EQ("[windows]\r\n", std::string(std::istreambuf_iterator<char>(in), {}));
+    EXPECT_FALSE(IsInstalled("SECRETO.TXT"));
+    EXPECT_FALSE(IsInstalled("NUL"));
+    EXPECT_EQ("leame", Installed("Readme.txt"));
+    EXPECT_EQ(11 + 1, host_.steps);  // one per line, and one for the copied file's block
+    EXPECT_EQ(5, done_);
+}
+
+#ifndef _WIN32
+// A tree entry named as a device (such names exist only off Windows) is
+// reported as a file that could not be copied and is left alone; the tree
+// still counts it.
+TEST_F(CopyRunTest, TreeEntriesNamedAsDevicesAreNotCopied)
+{
+    Put("MUSICA/UNO.MID", "uno");
+    Put("MUSICA/LPT1", "impresora");
+    Put("MUSICA/nul.txt", "nada");
+    Put("MUSICA/AUX/X.MID", "x");
+    Put("INST_100.NFO", "X MUSICA\n");
+    done_ = 0;
     EXPECT_TRUE(Run().InstallFromList("INST_100.NFO"));
-    EXPECT_EQ("raro", Installed("B > C"));
+    std::sort(host_.messages.begin(), host_.messages.end());
+    EXPECT_EQ(Strings({"- Error copiando fichero: " + source_ + "MUSICA\\AUX",
+                       "- Error copiando fichero: " + source_ + "MUSICA\\LPT1",
+                       "- Error copiando fichero: " + source_ + "MUSICA\\nul.txt"}),
+              host_.messages);
+    EXPECT_EQ("uno", Installed("MUSICA/UNO.MID"));
+    EXPECT_FALSE(IsInstalled("MUSICA/LPT1"));
+    EXPECT_FALSE(IsInstalled("MUSICA/nul.txt"));
+    EXPECT_FALSE(IsInstalled("MUSICA/AUX"));
+    EXPECT_EQ(3, done_);
 }
 
 // A source that opens but cannot be read (here a directory) fails the copy

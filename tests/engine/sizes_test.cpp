@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -31,7 +33,6 @@ TEST(InstallList, SizePassTakesLinesAsRead)
         {"F Brumaria.EXE", Kind::File, "Brumaria.EXE"},
         {"f leeme.txt ", Kind::File, "leeme.txt "},          // trailing spaces stay
         {"F LEEME.TXT > DOCS\\LEEME.TXT", Kind::File, "LEEME.TXT"},  // the source of a rename
-        {"F A > B > C", Kind::File, "A"},
         {"X MUSICA", Kind::Tree, "MUSICA"},
         {"x musica", Kind::Tree, "musica"},
         {"F", Kind::Error, ""},
@@ -44,10 +45,10 @@ TEST(InstallList, SizePassTakesLinesAsRead)
         {"\tF x", Kind::Error, ""},
     };
     for (const auto& c : cases) {
-        std::string name;
-        EXPECT_EQ(c.kind, installlist::ClassifyForSize(c.line, name)) << '"' << c.line << '"';
+        installlist::Names names;
+        EXPECT_EQ(c.kind, installlist::ClassifyForSize(c.line, names)) << '"' << c.line << '"';
         if (c.kind != Kind::Skip && c.kind != Kind::Error) {
-            EXPECT_EQ(c.name, name) << c.line;
+            EXPECT_EQ(c.name, names.source) << c.line;
         }
     }
 }
@@ -148,6 +149,67 @@ TEST_F(SizePassTest, EveryBadLineIsReportedAndTheListCountsZero)
               host_.messages);
 }
 
+// A line that leads out of the source or the install directory is a bad
+// line like any other.
+TEST_F(SizePassTest, LinesLeadingOutAreBadLines)
+{
+    SizePass pass(host_, source_);
+    PutText("INST_100.NFO", "F LEEME.TXT > ..\\ESCAPED.TXT\nD ..\\FUERA\nX MUSICA\\..\\..\nF Brumaria.EXE\n");
+    EXPECT_EQ(0u, pass.GetListSize(source_ + "INST_100.NFO", false));
+    EXPECT_EQ(Strings({"i ERROR->F LEEME.TXT > ..\\ESCAPED.TXT", "i ERROR->D ..\\FUERA", "i ERROR->X MUSICA\\..\\..",
+                       "i Se ha producido un error durante la instalación."}),
+              host_.messages);
+}
+
+#ifndef _WIN32
+// A tree entry named as a device is reported as a file without status and
+// adds nothing (such names exist only off Windows).
+TEST_F(SizePassTest, TreeEntriesNamedAsDevicesCountNothing)
+{
+    Put("MUSICA/PRN", 700);
+    Put("MUSICA/CON/x", 800);
+    SizePass pass(host_, source_);
+    PutText("INST_100.NFO", "X MUSICA\n");
+    EXPECT_EQ(30u + 5u, pass.GetListSize(source_ + "INST_100.NFO", false));
+    std::sort(host_.messages.begin(), host_.messages.end());
+    EXPECT_EQ(Strings({"i No es posible abrir el fichero " + source_ + "MUSICA\\CON, error = 0\n",
+                       "i No es posible abrir el fichero " + source_ + "MUSICA\\PRN, error = 0\n"}),
+              host_.messages);
+}
+#endif
+
+// Sums that would pass the signed 32-bit counters stop at MaxBytes, also
+// with a file of 4 GB or more, whose length is not its low 32 bits.
+TEST_F(SizePassTest, TotalsStopAtTheCountersLimit)
+{
+    const struct {
+        const char* what;
+        std::vector<uintmax_t> sizes;
+        uint32_t total;
+    } cases[] = {
+        {"just below", {0x7FFFFFF0u, 0x0Eu}, 0x7FFFFFFEu},
+        {"two of 1.5 GB", {1610612736u, 1610612736u}, uint32_t(MaxBytes)},
+        {"4 GB and 5 bytes", {0x100000005u}, uint32_t(MaxBytes)},
+        {"three of 2 GB", {0x80000000u, 0x80000000u, 0x80000000u}, uint32_t(MaxBytes)},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(root_ / "GRANDE");
+        fs::create_directories(root_ / "GRANDE");
+        std::string list;
+        for (std::size_t i = 0; i < c.sizes.size(); i++) {
+            const std::string name = "G" + std::to_string(i) + ".DAT";
+            std::ofstream(root_ / "GRANDE" / name).close();
+            fs::resize_file(root_ / "GRANDE" / name, c.sizes[i]);  // sparse: takes no room
+            list += "F GRANDE\\" + name + "\n";
+        }
+        PutText("INST_100.NFO", list);
+        EXPECT_EQ(c.total, SizePass(host_, source_).GetListSize(source_ + "INST_100.NFO", false)) << c.what;
+        EXPECT_EQ(c.total, SizePass(host_, source_).GetTreeSize(source_ + "GRANDE", false)) << c.what;
+    }
+    fs::remove_all(root_ / "GRANDE");
+    EXPECT_TRUE(host_.messages.empty()) << host_.messages[0];
+}
+
 TEST_F(SizePassTest, MissingFilesAndTrees)
 {
     SizePass pass(host_, source_);
@@ -224,6 +286,41 @@ TEST(SelectedBytes, CheckedComponentsAndEveryArchive)
     sLZH[0].size = 24;
     EXPECT_EQ(1024, SelectedBytes([](int) { return true; }));
     EXPECT_EQ(24, SelectedBytes([](int) { return false; }));
+}
+
+// Never a negative or a wrapped total: 2 GB and more stop at MaxBytes, and a
+// negative size (a damaged size file) counts as past it.
+TEST(SelectedBytes, TotalsStopAtTheCountersLimit)
+{
+    const struct {
+        int32_t component, archive;
+        int32_t checked, unchecked;
+    } cases[] = {
+        {2000000000, 147483647, MaxBytes, 147483647},
+        {2000000000, 147483646, MaxBytes - 1, 147483646},
+        {2000000000, 200000000, MaxBytes, 200000000},
+        {MaxBytes, MaxBytes, MaxBytes, MaxBytes},
+        {-1, 10, MaxBytes, 10},
+        {10, INT32_MIN, MaxBytes, MaxBytes},
+    };
+    for (const auto& c : cases) {
+        ComponentTable[0].size = c.component;
+        sLZH[0].size = c.archive;
+        EXPECT_EQ(c.checked, SelectedBytes([](int) { return true; })) << c.component << " + " << c.archive;
+        EXPECT_EQ(c.unchecked, SelectedBytes([](int) { return false; })) << c.archive;
+    }
+    ComponentTable[0].size = 0;
+    sLZH[0].size = 0;
+}
+
+TEST(SelectedBytes, AddBytes)
+{
+    EXPECT_EQ(0, AddBytes(0, 0));
+    EXPECT_EQ(MaxBytes, AddBytes(MaxBytes - 1, 1));
+    EXPECT_EQ(MaxBytes, AddBytes(MaxBytes, 1));
+    EXPECT_EQ(MaxBytes, AddBytes(1, 0xFFFFFFFFu));
+    EXPECT_EQ(MaxBytes, AddBytes(0, 0x80000000u));
+    EXPECT_EQ(MaxBytes, AddBytes(-5, 0));
 }
 
 }  // namespace

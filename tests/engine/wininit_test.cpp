@@ -1,4 +1,5 @@
-// WININIT.INI edits keep every line they do not mean to touch.
+// WININIT.INI edits keep every line they do not mean to touch, whichever
+// line ends Windows reads it with.
 #include "WinInit.h"
 
 #include <gtest/gtest.h>
@@ -44,6 +45,20 @@ TEST(WinInit, RemoveOnlyTheMatchingEntry)
         {"LF line ends and a last line without one", "; nota\n[Rename]\nNUL=C:\\WINDOWS\\Dexal.EXE\nA=B",
          "; nota\n[Rename]\nA=B"},
         {"empty file", "", ""},
+        // Windows ends a line at CR LF, at CR alone and at LF alone.
+        {"CR alone", "[Rename]\rNUL=C:\\WINDOWS\\TEMP\\OTRO.TMP\rNUL=C:\\WINDOWS\\Dexal.EXE\rA=B\r",
+         "[Rename]\rNUL=C:\\WINDOWS\\TEMP\\OTRO.TMP\rA=B\r"},
+        {"CR alone, the entry last and without its end", "[Rename]\rA=B\rNUL=C:\\WINDOWS\\Dexal.EXE",
+         "[Rename]\rA=B\r"},
+        {"the three mixed", "; nota\r[Rename]\nNUL=C:\\WINDOWS\\Dexal.EXE\r\nA=B\rNUL=C:\\WINDOWS\\Dexal.EXE\n\r[Otra]\n",
+         "; nota\r[Rename]\nA=B\r\r[Otra]\n"},
+        {"LF then CR is two line ends", "[Otra]\n\r[Rename]\n\rNUL=C:\\WINDOWS\\Dexal.EXE\n\r",
+         "[Otra]\n\r[Rename]\n\r\r"},
+        {"a section of CR lines ends at the next header", "[Rename]\rA=B\r[Otra]\rNUL=C:\\WINDOWS\\Dexal.EXE\r",
+         "[Rename]\rA=B\r[Otra]\rNUL=C:\\WINDOWS\\Dexal.EXE\r"},
+        // Windows 95 stops at a Ctrl-Z; Wine reads on, and so does the withdrawal.
+        {"after a Ctrl-Z", "[Rename]\r\nA=B\r\n\x1A\r\nNUL=C:\\WINDOWS\\Dexal.EXE\r\n", "[Rename]\r\nA=B\r\n\x1A\r\n"},
+        {"right before a Ctrl-Z", "[Rename]\r\nNUL=C:\\WINDOWS\\Dexal.EXE\x1A", "[Rename]\r\n\x1A"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.after, wininit::RemoveEntry(c.before, "Rename", "NUL", {"C:\\WINDOWS\\Dexal.EXE"})) << c.what;
@@ -73,9 +88,27 @@ TEST(WinInit, AppendAtTheEndOfTheSection)
          "[Rename]\r\nNUL=C:\\X.TMP\r\nNUL=C:\\WINDOWS\\Dexal.EXE\r\n\r\n[Otra]\r\nA=B\r\n"},
         {"a last line without its end", "[Rename]\r\nNUL=C:\\X.TMP",
          "[Rename]\r\nNUL=C:\\X.TMP\r\nNUL=C:\\WINDOWS\\Dexal.EXE\r\n"},
+        // Lines ending in CR alone; and the first Ctrl-Z, which ends the file
+        // for Windows 95: new entries go before it, a line it cuts gets its end.
+        {"CR alone", "[Rename]\rNUL=C:\\X.TMP\r[Otra]\rA=B\r",
+         "[Rename]\rNUL=C:\\X.TMP\rNUL=C:\\WINDOWS\\Dexal.EXE\r\n[Otra]\rA=B\r"},
+        {"CR alone, no section", "[Otra]\rA=B", "[Otra]\rA=B\r\n[Rename]\r\nNUL=C:\\WINDOWS\\Dexal.EXE\r\n"},
+        {"a trailing Ctrl-Z", "[Rename]\r\nNUL=C:\\X.TMP\r\n\x1A",
+         "[Rename]\r\nNUL=C:\\X.TMP\r\nNUL=C:\\WINDOWS\\Dexal.EXE\r\n\x1A"},
+        {"a trailing Ctrl-Z, no section", "[Otra]\r\nA=B\r\n\x1A",
+         "[Otra]\r\nA=B\r\n[Rename]\r\nNUL=C:\\WINDOWS\\Dexal.EXE\r\n\x1A"},
+        {"a Ctrl-Z ending a line", "[Rename]\r\nNUL=C:\\X.TMP\x1A\r\n",
+         "[Rename]\r\nNUL=C:\\X.TMP\r\nNUL=C:\\WINDOWS\\Dexal.EXE\r\n\x1A\r\n"},
+        {"the section only after the Ctrl-Z", "; nota\r\n\x1A[Rename]\r\nNUL=C:\\X.TMP\r\n",
+         "; nota\r\n[Rename]\r\nNUL=C:\\WINDOWS\\Dexal.EXE\r\n\x1A[Rename]\r\nNUL=C:\\X.TMP\r\n"},
+        {"nothing but a Ctrl-Z", "\x1A", "[Rename]\r\nNUL=C:\\WINDOWS\\Dexal.EXE\r\n\x1A"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.after, wininit::AppendEntry(c.before, "Rename", "NUL", "C:\\WINDOWS\\Dexal.EXE")) << c.what;
+    // A replacement's pair, in a file of CR lines that holds it already.
+    EXPECT_EQ("[Rename]\rA=B\rNUL=C:\\S\\A.DLL\r\nC:\\S\\A.DLL=C:\\S\\A~1.PRO\r\n\x1A",
+              wininit::AppendEntries("[Rename]\rNUL=C:\\S\\A.DLL\rA=B\rC:\\S\\A.DLL=C:\\S\\A~1.PRO\r\x1A", "Rename",
+                                     {{"NUL", "C:\\S\\A.DLL"}, {"C:\\S\\A.DLL", "C:\\S\\A~1.PRO"}}));
 }
 
 TEST(WinInit, FileEdits)

@@ -101,6 +101,17 @@ TEST(Location, SpaceCheckComparesWholeKb)
     EXPECT_FALSE(location::SpaceSuffices(1024, 0));
 }
 
+// The size pass's sums stop at INT32_MAX: such a total may stand for any
+// larger one and never fits, whatever the free space; nor does a negative
+// one, which no sum of the size pass gives.
+TEST(Location, SpaceCheckRefusesTotalsAtTheLimit)
+{
+    EXPECT_TRUE(location::SpaceSuffices(INT32_MAX - 1, INT32_MAX));
+    EXPECT_FALSE(location::SpaceSuffices(INT32_MAX, INT32_MAX));
+    EXPECT_FALSE(location::SpaceSuffices(INT32_MIN, 100));
+    EXPECT_FALSE(location::SpaceSuffices(-1, 100));
+}
+
 TEST(Location, DirectoryPaths)
 {
     using location::PathCheck;

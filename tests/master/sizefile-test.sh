@@ -1,7 +1,9 @@
 #!/bin/bash
 # The size file writer on small CD trees: the sizes of the listed files and
 # of the archive's contents, an old size file replaced rather than read; and
-# every tree the installer would complain about refused with no size file.
+# every tree the installer would complain about (a list line that leads out
+# of its directory among them) or that passes its 32-bit counters refused
+# with no size file, and by the mastering with no image.
 #
 #   sizefile-test.sh SIZEFILE LZHTOOL
 set -uo pipefail
@@ -51,6 +53,34 @@ refused "a listed file missing"
 make_tree
 printf 'Q RARO\r\n' >>"$work/cd/INST_100.NFO"
 refused "a bad list line"
+
+for line in 'F UNO.TXT > ..\FUERA.TXT' 'D SUB\..\..\FUERA' 'X ..' 'F UNO.TXT > LPT1' 'F \UNO.TXT'; do
+    make_tree
+    printf '%s\r\n' "$line" >>"$work/cd/INST_100.NFO"
+    refused "the list line [$line], which leads out"
+done
+
+make_tree
+head -c 5 /dev/zero >"$work/cd/ARBOL/HOJA/NUL"
+refused "a file named as a device in a listed tree"
+
+# 2,147,483,647 bytes and more pass the installer's counters: two sparse
+# files of 1 GB and the archive's 3000 bytes.
+make_tree
+truncate -s 1G "$work/cd/ARBOL/HOJA/B.DAT" "$work/cd/ARBOL/HOJA/C.DAT"
+refused "an installation of 2 GB"
+
+# The mastering stops at the size file: no image.
+make_tree
+printf 'F UNO.TXT > ..\\FUERA.TXT\r\n' >>"$work/cd/INST_100.NFO"
+if bash "$(dirname "$0")/../../tools/master/master.sh" disc "$sizefile" "$work/cd" "$work/disc" "$work/disc.iso" \
+        >/dev/null 2>"$work/err"; then
+    fail "master.sh mastered a disc whose list leads out"
+elif [ -e "$work/disc.iso" ]; then
+    fail "master.sh left an image of a disc whose list leads out"
+else
+    echo "ok: master.sh refused the disc: $(head -1 "$work/err")"
+fi
 
 make_tree
 rm "$work/cd/INST_100.NFO"

@@ -6,8 +6,10 @@
 //
 // The tree must be complete: every listed file present and every archive
 // whole. Anything the installer would have reported (a missing file, a bad
-// list line) or an archive that does not test good fails the run, and no
-// size file is left behind.
+// list line, a name that would lead out of its directory) or an archive that
+// does not test good fails the run, and so does an installation of
+// 2,147,483,647 bytes or more, which the installer's counters cannot hold;
+// no size file is left behind.
 #include "Files.h"
 #include "LzhArchive.h"
 #include "Sizes.h"
@@ -71,6 +73,13 @@ int main(int argc, char** argv)
 
     MasteringHost host(archive);
     SizePass(host, dir).LoadSizeTable();
+    // The installer's counters stop at MaxBytes: a disc that needs that much
+    // could never be installed.
+    if (!host.failed && SelectedBytes([](int) { return true; }) == MaxBytes) {
+        std::fprintf(stderr, "sizefile: the installation comes to %ld bytes or more, past what the installer counts\n",
+                     static_cast<long>(MaxBytes));
+        host.failed = true;
+    }
     uint32_t written = 0;
     if (host.failed || !files::StatusSize(sizeFile, written) ||
         written != 4u * static_cast<uint32_t>(ComponentCount + sLZHCount)) {

@@ -388,6 +388,36 @@ scenario_install_failures() {
     rm -rf "$target"
 }
 
+# Install list lines whose names lead out of C:\DemoMB (the drive's root,
+# the Windows directory, a directory beside it), on a disc whose size file
+# spares the size pass: each is refused as a bad line and the rest of the
+# list is installed. Nothing appears outside C:\DemoMB, and WIN.INI keeps
+# its bytes.
+scenario_list_outside() {
+    local cd=$work/cd target=$prefix/drive_c/DemoMB drive=$prefix/drive_c win_ini before
+    copy_cd "$cd"
+    size_file "$cd" 1000 1000
+    rm -f "$cd/Resource.lzh"
+    printf '%s\r\n' 'D DATOS' 'F Readme.txt > ..\ESCAPED.TXT' 'F Readme.txt > DATOS\..\..\..\..\TOP.TXT' \
+        'F Readme.txt > ..\windows\win.ini' 'D ..\FUERA' 'F Readme.txt > .. \ESCAPED.TXT' \
+        'F Readme.txt > C:\ESCAPED.TXT' 'F Readme.txt' >"$cd/INST_100.NFO"
+    win_ini=$(find "$drive/windows" -maxdepth 1 -iname win.ini | grep . || echo "$drive/windows/win.ini")
+    [ -f "$win_ini" ] || printf '[windows]\r\n' >"$win_ini"
+    before=$(hex_of "$win_ini")
+    cp "$win_ini" "$work/win.ini"
+    rm -rf "$target" "$drive/ESCAPED.TXT" "$drive/TOP.TXT" "$drive/FUERA"
+    map_drive d "$cd"
+    robot list_outside.txt
+    expect_absent "$drive/ESCAPED.TXT" "a file above the installation"
+    expect_absent "$drive/TOP.TXT" "a file four levels up"
+    expect_absent "$drive/FUERA" "a directory beside the installation"
+    expect_bytes "$win_ini" "$before" "WIN.INI"
+    expect_same "$cd" "$target" Readme.txt
+    expect_entries "$target" DATOS Readme.txt qrbset.cfg
+    cp "$work/win.ini" "$win_ini"
+    rm -rf "$target" "$drive/ESCAPED.TXT" "$drive/TOP.TXT" "$drive/FUERA"
+}
+
 # A damaged Resource.lzh: an entry's data with its last byte changed (the
 # entry's CRC does not match) or cut off in its middle. The unpacking stops
 # at that entry, which stays partly written, and is reported by the

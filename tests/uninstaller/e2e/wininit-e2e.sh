@@ -80,6 +80,25 @@ scenario_other_programs_entries() {
     [ -z "$(find "$windows" -maxdepth 1 -iname wininit.ini)" ] || fail "WININIT.INI was not carried out"
 }
 
+# Another program rewrote WININIT.INI with CR alone ending its lines, which
+# Windows, and Wine, read as line ends too; the uninstaller's entry from an
+# earlier uninstallation is among them. Installing withdraws that entry and
+# leaves every other byte; the restart then carries out the other program's
+# entry and keeps the Dexal.EXE just installed.
+scenario_cr_line_ends() {
+    local theirs='[Rename]\rNUL=C:\\windows\\temp\\otro.tmp\r'
+    light_cd Brumaria.EXE Readme.txt 'DATOS\CONFIG.INI'
+    reg_exists 'HKCU\Software'
+    printf 'temporal' >"$windows/temp/otro.tmp"
+    printf '%b' '[Rename]\rNUL=C:\\windows\\Dexal.EXE\rNUL=C:\\windows\\temp\\otro.tmp\r' >"$windows/wininit.ini"
+
+    install cr
+    expect_text "$(wininit)" "$theirs" "WININIT.INI after the installation"
+    restart_windows
+    expect_absent "$windows/temp/otro.tmp" "the other program's file to delete"
+    [ -f "$dexal" ] || fail "the installation's Dexal.EXE was deleted at the restart"
+}
+
 # On Windows NT the uninstaller leaves WININIT.INI alone and asks the system
 # to delete Dexal.EXE at the restart (PendingFileRenameOperations). In a
 # prefix of its own: a pending rename left behind would fire in every later

@@ -300,6 +300,34 @@ TEST_F(Pardev, RegistryTextsEndInsideTheirFields)
     EXPECT_EQ(qrbDIGetNextDevice(&record_), QrbNoMoreDevices) << "a 96-character description does not fit";
 }
 
+// A description with control characters: they are written as spaces, so
+// that the value stays on its key's line.
+TEST_F(Pardev, ControlCharactersStayOnTheirLine)
+{
+    const struct {
+        const char* description;
+        const char* written;
+    } cases[] = {
+        {"SB\nDeviceIRQ   = 99", "SB DeviceIRQ   = 99"},
+        {"SB\r\n", "SB  "},
+        {"SB\x1A" "16", "SB 16"},
+    };
+    ScratchDir scratch;
+    for (const auto& c : cases) {
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, WaveKey);
+        AddWaveDevice({"0000", "1", "0x1", "sb16.drv", c.description});
+        ASSERT_EQ(qrbDIInitSystem(0), QrbOk);
+        ASSERT_EQ(qrbDIGetFirstDevice(&record_), QrbOk);
+        EXPECT_STREQ(record_.description, c.description) << "the record keeps the text as read";
+        ASSERT_EQ(qrbDIWriteQRBConfig(&record_, nullptr), QrbOk);
+        EXPECT_EQ(ReadAll(scratch.Path() / "qrbset.cfg"),
+                  "[DIGITAL]\r\nDeviceName  = " + std::string(c.written) +
+                      "\r\nDeviceIRQ   = 5\r\nDeviceDMA   = 1\r\nDevicePort  = 0x220\r\nDeviceID    = 0xe015")
+            << c.written;
+        ASSERT_EQ(qrbDIUnInitSystem(), QrbOk);
+    }
+}
+
 TEST_F(Pardev, WritesTheConfiguration)
 {
     ScratchDir scratch;

@@ -51,10 +51,15 @@ int32_t ActiveValue(const char* text)
     const bool negative = *text == '-';
     if (*text == '-' || *text == '+')
         text++;
+    // Beyond the 32-bit range the number stays at its end: it must not wrap
+    // round to 0 (4294967296) and pass for an inactive device.
+    const uint32_t limit = negative ? 0x80000000u : 0x7FFFFFFFu;
     uint32_t value = 0;
-    for (; *text >= '0' && *text <= '9'; text++)
-        value = value * 10 + static_cast<uint32_t>(*text - '0');
-    return static_cast<int32_t>(negative ? 0u - value : value);
+    for (; *text >= '0' && *text <= '9'; text++) {
+        const uint32_t digit = static_cast<uint32_t>(*text - '0');
+        value = value > (limit - digit) / 10 ? limit : value * 10 + digit;
+    }
+    return negative ? static_cast<int32_t>(0u - value) : static_cast<int32_t>(value);
 }
 
 bool BuildConfigPath(const char* directory, char (&path)[ConfigPathBytes])

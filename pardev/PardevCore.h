@@ -16,7 +16,8 @@ void TerminateField(char* field, size_t size, size_t length);
 void LowerAsciiAZ(char* field, size_t size);
 
 // "Active" as a decimal number: leading blanks and a sign allowed, digits
-// up to the first other character; 0 when there are none.
+// up to the first other character; 0 when there are none. A number beyond
+// the 32-bit range is taken as the nearest end of it.
 int32_t ActiveValue(const char* text);
 
 // directory + "\qrbset.cfg", or "qrbset.cfg" for a null directory, into a

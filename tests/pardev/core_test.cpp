@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -53,6 +54,23 @@ TEST(RegistryTexts, ActiveAsADecimalNumber)
     EXPECT_EQ(ActiveValue("+3"), 3);
     EXPECT_EQ(ActiveValue("si"), 0);
     EXPECT_EQ(ActiveValue(""), 0);
+}
+
+// Beyond 32 bits the number stops at the end of the range: a multiple of
+// 2^32 must not wrap round to 0 and make the device pass for inactive.
+TEST(RegistryTexts, ActiveBeyond32BitsDoesNotWrap)
+{
+    const struct {
+        const char* text;
+        int32_t value;
+    } cases[] = {
+        {"2147483647", INT32_MAX},       {"2147483648", INT32_MAX},      {"4294967295", INT32_MAX},
+        {"4294967296", INT32_MAX},       {"8589934592", INT32_MAX},      {"99999999999999999999", INT32_MAX},
+        {"-2147483648", INT32_MIN},      {"-2147483649", INT32_MIN},     {"-4294967296", INT32_MIN},
+        {"00000000000000000000001", 1},  {"-0000000000000000000000", 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ActiveValue(c.text), c.value) << c.text;
 }
 
 TEST(ConfigPath, DirectoryPlusNameWithin256Bytes)

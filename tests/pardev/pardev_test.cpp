@@ -300,6 +300,24 @@ TEST_F(Pardev, RegistryTextsEndInsideTheirFields)
     EXPECT_EQ(qrbDIGetNextDevice(&record_), QrbNoMoreDevices) << "a 96-character description does not fit";
 }
 
+// "Active" beyond 32 bits is no 0: a multiple of 2^32 does not wrap round
+// and make the device pass for inactive. (The value is read into 16 bytes:
+// a longer one makes the device passed over anyway.)
+TEST_F(Pardev, ActiveBeyond32Bits)
+{
+    AddWaveDevices({
+        {"0000", "4294967296", "0x1", "sb16.drv", "2^32"},
+        {"0001", "-4294967296", "0x1", "sb16.drv", "-2^32"},
+        {"0002", "0000000000000000000000", "0x1", "sb16.drv", "zero"},
+    });
+    ASSERT_EQ(qrbDIInitSystem(0), QrbOk);
+    ASSERT_EQ(qrbDIGetFirstDevice(&record_), QrbOk);
+    EXPECT_STREQ(record_.description, "2^32");
+    ASSERT_EQ(qrbDIGetNextDevice(&record_), QrbOk);
+    EXPECT_STREQ(record_.description, "-2^32");
+    EXPECT_EQ(qrbDIGetNextDevice(&record_), QrbNoMoreDevices);
+}
+
 // A description with control characters: they are written as spaces, so
 // that the value stays on its key's line.
 TEST_F(Pardev, ControlCharactersStayOnTheirLine)

@@ -36,6 +36,14 @@ void TerminateField(char* field, size_t size, size_t length)
         field[length < size ? length : size - 1] = '\0';
 }
 
+void FinishRecord(QrbDeviceRecord& record)
+{
+    TerminateField(record.description, sizeof record.description, sizeof record.description);
+    TerminateField(record.driverName, sizeof record.driverName, sizeof record.driverName);
+    TerminateField(record.deviceIdText, sizeof record.deviceIdText, sizeof record.deviceIdText);
+    record.flags = QrbRecordFilled;
+}
+
 void LowerAsciiAZ(char* field, size_t size)
 {
     for (size_t i = 0; i < size && field[i]; i++) {

@@ -2,6 +2,8 @@
 // texts, the reading of registry texts and the configuration file's path.
 #pragma once
 
+#include "QrbDeviceRecord.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -11,6 +13,11 @@ const char* ResultText(int32_t code);
 // A text read into a field of size bytes, of which length came back, ends
 // inside the field: a value that filled it loses its last character.
 void TerminateField(char* field, size_t size, size_t length);
+
+// The record as the search hands it back, whatever the driver wrote over
+// it: the texts end inside their fields and the flags are QrbRecordFilled
+// alone.
+void FinishRecord(QrbDeviceRecord& record);
 
 // Lower-cases A to Z within the field; other bytes stay.
 void LowerAsciiAZ(char* field, size_t size);

@@ -73,6 +73,27 @@ TEST(RegistryTexts, ActiveBeyond32BitsDoesNotWrap)
         EXPECT_EQ(ActiveValue(c.text), c.value) << c.text;
 }
 
+// Whatever the driver wrote over the record, its texts end inside their
+// fields and its flags say "filled" and nothing more.
+TEST(DeviceRecord, FinishedAfterTheDriverWroteOverIt)
+{
+    QrbDeviceRecord record;
+    std::memset(&record, 0x41, sizeof record);
+    FinishRecord(record);
+    EXPECT_EQ(record.flags, QrbRecordFilled);
+    EXPECT_EQ(std::string(record.description), std::string(95, 'A'));
+    EXPECT_EQ(std::string(record.driverName), std::string(63, 'A'));
+    EXPECT_EQ(std::string(record.deviceIdText), std::string(63, 'A'));
+    EXPECT_EQ(record.port, 0x41414141u) << "the driver's numbers stay";
+
+    std::memset(&record, 0, sizeof record);
+    std::strcpy(record.description, "Sound Blaster 16");
+    record.flags = 0xFFFFFFFF;
+    FinishRecord(record);
+    EXPECT_EQ(record.flags, QrbRecordFilled);
+    EXPECT_STREQ(record.description, "Sound Blaster 16");
+}
+
 TEST(ConfigPath, DirectoryPlusNameWithin256Bytes)
 {
     char path[ConfigPathBytes];

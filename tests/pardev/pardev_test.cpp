@@ -318,6 +318,23 @@ TEST_F(Pardev, ActiveBeyond32Bits)
     EXPECT_EQ(qrbDIGetNextDevice(&record_), QrbNoMoreDevices);
 }
 
+// A driver that writes over the whole record, the library's texts and flags
+// included: the texts are handed back ending inside their fields, and the
+// flags are the library's own.
+TEST_F(Pardev, ADriverThatWritesOverTheTexts)
+{
+    AddWaveDevice({"0000", "1", "0x0001", "SB16.DRV", "Sound Blaster 16"});
+    SetDriverValue("FillRecord", 0x41);
+    ASSERT_EQ(qrbDIInitSystem(0), QrbOk);
+    ASSERT_EQ(qrbDIGetFirstDevice(&record_), QrbOk);
+    EXPECT_EQ(record_.flags, QrbRecordFilled);
+    EXPECT_EQ(std::string(record_.description), std::string(95, 'A'));
+    EXPECT_EQ(std::string(record_.driverName), std::string(63, 'A'));
+    EXPECT_EQ(std::string(record_.deviceIdText), std::string(63, 'A'));
+    EXPECT_EQ(record_.port, 0x220u) << "the driver's numbers";
+    EXPECT_EQ(record_.driverData2[0], 0x41) << "the driver's own data stays as it wrote it";
+}
+
 // A description with control characters: they are written as spaces, so
 // that the value stays on its key's line.
 TEST_F(Pardev, ControlCharactersStayOnTheirLine)

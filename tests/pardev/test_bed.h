@@ -125,6 +125,7 @@ protected:
         SetDriverValue("AttachReply", 0);
         SetDriverValue("AttachFails", 0);
         SetDriverValue("DetachFails", 0);
+        SetDriverValue("FillRecord", 0);
         SetDriverDevices({"sb16.drv 0xe015 0x220 1 5 5", "0xe00b 0xe00b 0x530 0 7 -1"});
         // Handles a failed detach leaves open stay open until the process ends.
         clients_ = DriverClients();
@@ -137,6 +138,7 @@ protected:
         EXPECT_TRUE(DriverClientsBecome(clients_ + leaked_)) << "handles left open";
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, WaveKey);
         SetDriverDevices({});
+        SetDriverValue("FillRecord", 0);
     }
     QrbDeviceRecord record_ = {};
     DWORD clients_ = 0;

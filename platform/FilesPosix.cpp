@@ -65,12 +65,13 @@ bool EnterDirectory(const std::string& path)
     return ::chdir(HostPath(path).c_str()) == 0;
 }
 
+// A directory has size 0, as Windows' _stat answers.
 bool StatusSize(const std::string& path, uint32_t& size)
 {
     struct stat st;
     if (::stat(HostPath(path).c_str(), &st) != 0)
         return false;
-    size = static_cast<uint32_t>(st.st_size);
+    size = S_ISDIR(st.st_mode) ? 0 : static_cast<uint32_t>(st.st_size);
     return true;
 }
 

@@ -1,19 +1,20 @@
 #!/bin/bash
 # Fuzzes one target with libFuzzer for SECONDS (default 600) on one core:
-# lzh (the archive reader, fuzz/lzh_fuzz.cpp; the default) or pack (the
-# encoder and the packer, fuzz/pack_fuzz.cpp).
+# lzh (the archive reader, fuzz/lzh_fuzz.cpp; the default), pack (the
+# encoder and the packer, fuzz/pack_fuzz.cpp) or help (the help viewer's
+# layout, fuzz/help_fuzz.cpp).
 #
-#   scripts/fuzz.sh [SECONDS] [lzh|pack]
+#   scripts/fuzz.sh [SECONDS] [lzh|pack|help]
 #
 # Builds build/fuzz/TARGET/TARGET_fuzz with clang (ASan, UBSan), copies the
 # target's corpus (lzh: fuzz/corpus and fuzz/regression; pack:
-# fuzz/pack_corpus) into build/fuzz/TARGET/corpus and fuzzes that copy, so
-# fuzz/ only changes by hand: minimise anything worth keeping
-# (-minimize_crash=1 for a crash, -merge=1 for new coverage) and copy it into
-# the corpus or, for an lzh crash or timeout, into fuzz/regression under a
-# name that says what broke. Crashes, timeouts and leaks land in
-# build/fuzz/TARGET/artifacts/. At the end the line coverage of lzh/ by the
-# grown corpus is printed (needs llvm-cov).
+# fuzz/pack_corpus; help: fuzz/help_corpus) into build/fuzz/TARGET/corpus
+# and fuzzes that copy, so fuzz/ only changes by hand: minimise anything
+# worth keeping (-minimize_crash=1 for a crash, -merge=1 for new coverage)
+# and copy it into the corpus or, for an lzh crash or timeout, into
+# fuzz/regression under a name that says what broke. Crashes, timeouts and
+# leaks land in build/fuzz/TARGET/artifacts/. At the end the line coverage
+# of the target's sources by the grown corpus is printed (needs llvm-cov).
 set -euo pipefail
 
 # The whole script is read before it runs, so editing it during a run is safe.
@@ -26,6 +27,7 @@ main() {
     cxx=${CXX_FUZZ:-clang++}
     local sources=("$root/lzh/CDecode.cpp" "$root/lzh/EntryName.cpp" "$root/lzh/LzhArchive.cpp"
                    "$root/lzh/StreamFile.cpp" "$root/lzh/FileSystemPosix.cpp")
+    local includes=(-I "$root/lzh")
     local corpora options
     case $target in
     lzh)
@@ -43,8 +45,15 @@ main() {
         # Inputs grow to larger data by themselves (see pack_fuzz.cpp).
         options=(-max_len=8192)
         ;;
+    help)
+        sources=("$root/installer/HelpLayout.cpp")
+        includes=(-I "$root/installer")
+        corpora=("$root/fuzz/help_corpus")
+        # A help text is a few pages; 16 KiB is some seventeen times the sample CD's.
+        options=(-max_len=16384)
+        ;;
     *)
-        echo "usage: $0 [SECONDS] [lzh|pack]" >&2
+        echo "usage: $0 [SECONDS] [lzh|pack|help]" >&2
         return 2
         ;;
     esac
@@ -52,7 +61,7 @@ main() {
     mkdir -p "$out/artifacts"
     "$cxx" -std=c++17 -g -O1 -Wall -Wextra \
         -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-        -I "$root/lzh" "$root/fuzz/${target}_fuzz.cpp" "${sources[@]}" -o "$out/${target}_fuzz"
+        "${includes[@]}" "$root/fuzz/${target}_fuzz.cpp" "${sources[@]}" -o "$out/${target}_fuzz"
 
     rm -rf "$out/corpus"
     mkdir -p "$out/corpus"
@@ -76,10 +85,10 @@ main() {
     status=${PIPESTATUS[0]}
     set -e
 
-    # Line coverage of lzh/ reached by the corpus as it stands now.
+    # Line coverage of the target's sources reached by the corpus as it stands now.
     rm -f "$out/coverage.txt"
     if command -v llvm-profdata >/dev/null && command -v llvm-cov >/dev/null; then
-        "$cxx" -std=c++17 -g -O0 -fprofile-instr-generate -fcoverage-mapping -I "$root/lzh" \
+        "$cxx" -std=c++17 -g -O0 -fprofile-instr-generate -fcoverage-mapping "${includes[@]}" \
             "$root/fuzz/replay_main.cpp" "$root/fuzz/${target}_fuzz.cpp" "${sources[@]}" -o "$out/${target}_cov"
         LLVM_PROFILE_FILE="$out/cov.profraw" "$out/${target}_cov" "$out/corpus" 2>/dev/null
         llvm-profdata merge -o "$out/cov.profdata" "$out/cov.profraw"
@@ -93,7 +102,7 @@ main() {
     grep -aE '^stat::' "$out/fuzz.log" || true
     ls -l "$out/artifacts"
     if [ -f "$out/coverage.txt" ]; then
-        echo "== line coverage of lzh/ by build/fuzz/$target/corpus"
+        echo "== line coverage of the target's sources by build/fuzz/$target/corpus"
         cat "$out/coverage.txt"
     fi
     return "$status"

@@ -47,12 +47,16 @@ void DrawHelpLine(Canvas& canvas, const std::string& line, const Rect& area, Poi
         }
         const int32_t width = canvas.CharWidth(c);
         if (pen.x + width > area.right) {
-            pen.x = area.left + indent;
+            // An indent that leaves the character no room (one set beyond the
+            // right edge by tabs, say) gives way to the left edge.
+            pen.x = area.left + indent + width <= area.right ? area.left + indent : area.left;
             pen.y += lineHeight;
             if (c == ' ')
                 continue;
         }
-        if (pen.y + lineHeight <= area.bottom)
+        // Only what lies wholly inside the area is drawn: a character wider
+        // than the area is not.
+        if (pen.y + lineHeight <= area.bottom && pen.x + width <= area.right)
             canvas.DrawChar(pen.x, pen.y, c);
         pen.x += width;
     }

@@ -34,10 +34,11 @@ struct Rect {
     int32_t left, top, right, bottom;
 };
 
-// Lays out one line from pen, drawing the characters that lie wholly above
-// area's bottom; pen ends at the start of the next line. A character that
-// would cross area's right edge goes to the next line (a space there is
-// dropped), at the indent "\s" set.
+// Lays out one line from pen, drawing the characters that lie wholly inside
+// area; pen ends at the start of the next line. A character that would
+// cross area's right edge goes to the next line (a space there is dropped),
+// at the indent "\s" set, or at the left edge when the indent leaves it no
+// room.
 void DrawHelpLine(Canvas& canvas, const std::string& line, const Rect& area, Point& pen);
 
 // Every line from area's top left, starting in normal type. Once the pen has

@@ -86,8 +86,9 @@ private:
 
 CDecode::CDecode(LzhArchive* owner) : owner_(owner) {}
 
-void CDecode::DecodeStart()
+void CDecode::DecodeStart(uint8_t* window)
 {
+    std::memset(window, 0, WindowSize);
     owner_->InitBits();
     blockSize_ = 0;
     pendingCopies_ = 0;

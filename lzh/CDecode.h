@@ -31,7 +31,11 @@ public:
 
     explicit CDecode(LzhArchive* owner);
 
-    void DecodeStart();
+    // Starts an entry whose chunks go to window (WindowSize bytes). The
+    // window starts as zeros: a match that reaches before the entry's first
+    // byte (only damaged data has one) copies zeros, never what an earlier
+    // entry or the memory beneath left there.
+    void DecodeStart(uint8_t* window);
     // Produces exactly count bytes into buffer; the buffer is the window and
     // must be the same one on every call for one entry.
     void Decode(uint32_t count, uint8_t* buffer);

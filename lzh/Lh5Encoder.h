@@ -22,6 +22,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <thread>
 #include <vector>
 
 namespace lzhenc {
@@ -139,6 +141,11 @@ struct EncodeOptions {
     // final tokens go into a block of their own, or a block's header is sent
     // a few bits longer.
     bool avoidByteEnd = false;
+    // Starts the cheapest parse's second thread; null: std::thread. Where no
+    // thread can be made (std::thread then throws std::system_error) the one
+    // thread does both parts, with the same result. Tests put in a starter
+    // that fails.
+    std::thread (*startThread)(std::function<void()> work) = nullptr;
 };
 
 // Tokens as blocks with fitted codes; the stream is padded to whole bytes.

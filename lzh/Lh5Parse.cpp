@@ -11,6 +11,7 @@
 #include <limits>
 #include <utility>
 #include <stdexcept>
+#include <system_error>
 #include <thread>
 
 namespace lzhenc {
@@ -532,7 +533,8 @@ std::vector<Token> WindowedCheapestTokens(const Bytes& data, const EncodeOptions
     const unsigned skip = std::min(matcher.Nice(), CheapestSkip);
     // The matches of the next window are found on a thread of their own
     // while this one is parsed: the two take about as long, and the matcher
-    // is only ever used by one of them at a time.
+    // is only ever used by one of them at a time. Where no second thread can
+    // be made they are found after the parse instead, to the same result.
     WindowMatches windows[2];
     auto find = [&](WindowMatches& m, std::size_t from) {
         m.Find(matcher, from, std::min(data.size(), from + CheapestWindow), skip);
@@ -555,14 +557,21 @@ std::vector<Token> WindowedCheapestTokens(const Bytes& data, const EncodeOptions
                     thread.join();
             }
         } next;
-        if (from + CheapestWindow < data.size())
-            next.thread = std::thread([&, k, from]() {
-                try {
-                    find(windows[k ^ 1], from + CheapestWindow);
-                } catch (...) {
-                    failure = std::current_exception();
-                }
-            });
+        auto findNext = [&, k, from]() {
+            try {
+                find(windows[k ^ 1], from + CheapestWindow);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        };
+        bool findAfterParse = false;
+        if (from + CheapestWindow < data.size()) {
+            try {
+                next.thread = options.startThread ? options.startThread(findNext) : std::thread(findNext);
+            } catch (const std::system_error&) {
+                findAfterParse = true;
+            }
+        }
         Frequencies counts;
         WindowParser::Lazy(data, window, skip, best, counts);
         std::size_t bestBits = BlockBits(counts, best.size());
@@ -579,6 +588,8 @@ std::vector<Token> WindowedCheapestTokens(const Bytes& data, const EncodeOptions
         tokens.insert(tokens.end(), best.begin(), best.end());
         if (next.thread.joinable())
             next.thread.join();
+        if (findAfterParse)
+            findNext();
         if (failure)
             std::rethrow_exception(failure);
     }

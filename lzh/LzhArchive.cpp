@@ -27,6 +27,8 @@ const unsigned Level1Tail = 5;
 // An entry counts its header, name and data as compressed size + name + 24.
 const uint32_t EntryOverhead = 24;
 
+static_assert(LzhArchive::TransferSize == CDecode::WindowSize, "the transfer buffer is the decoder's window");
+
 uint32_t Get32(const uint8_t* p)
 {
     return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
@@ -420,7 +422,7 @@ bool LzhArchive::DecodeEntry(bool writeOutput)
     remaining_ = uncompressedSize_;
     const uint32_t total = uncompressedSize_;
     if (digit != '0')
-        decoder_->DecodeStart();
+        decoder_->DecodeStart(transfer_);
     while (remaining_ > 0) {
         uint32_t n = remaining_ < TransferSize ? remaining_ : TransferSize;
         if (digit == '0') {

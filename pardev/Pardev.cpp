@@ -108,7 +108,7 @@ int32_t Search(QrbDeviceRecord& record)
             break;
     }
     RegCloseKey(wave);
-    record.flags |= QrbRecordFilled;
+    FinishRecord(record);
     return QrbOk;
 }
 

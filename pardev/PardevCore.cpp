@@ -36,6 +36,14 @@ void TerminateField(char* field, size_t size, size_t length)
         field[length < size ? length : size - 1] = '\0';
 }
 
+void FinishRecord(QrbDeviceRecord& record)
+{
+    TerminateField(record.description, sizeof record.description, sizeof record.description);
+    TerminateField(record.driverName, sizeof record.driverName, sizeof record.driverName);
+    TerminateField(record.deviceIdText, sizeof record.deviceIdText, sizeof record.deviceIdText);
+    record.flags = QrbRecordFilled;
+}
+
 void LowerAsciiAZ(char* field, size_t size)
 {
     for (size_t i = 0; i < size && field[i]; i++) {
@@ -51,10 +59,15 @@ int32_t ActiveValue(const char* text)
     const bool negative = *text == '-';
     if (*text == '-' || *text == '+')
         text++;
+    // Beyond the 32-bit range the number stays at its end: it must not wrap
+    // round to 0 (4294967296) and pass for an inactive device.
+    const uint32_t limit = negative ? 0x80000000u : 0x7FFFFFFFu;
     uint32_t value = 0;
-    for (; *text >= '0' && *text <= '9'; text++)
-        value = value * 10 + static_cast<uint32_t>(*text - '0');
-    return static_cast<int32_t>(negative ? 0u - value : value);
+    for (; *text >= '0' && *text <= '9'; text++) {
+        const uint32_t digit = static_cast<uint32_t>(*text - '0');
+        value = value > (limit - digit) / 10 ? limit : value * 10 + digit;
+    }
+    return negative ? static_cast<int32_t>(0u - value) : static_cast<int32_t>(value);
 }
 
 bool BuildConfigPath(const char* directory, char (&path)[ConfigPathBytes])

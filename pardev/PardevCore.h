@@ -2,6 +2,8 @@
 // texts, the reading of registry texts and the configuration file's path.
 #pragma once
 
+#include "QrbDeviceRecord.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -12,11 +14,17 @@ const char* ResultText(int32_t code);
 // inside the field: a value that filled it loses its last character.
 void TerminateField(char* field, size_t size, size_t length);
 
+// The record as the search hands it back, whatever the driver wrote over
+// it: the texts end inside their fields and the flags are QrbRecordFilled
+// alone.
+void FinishRecord(QrbDeviceRecord& record);
+
 // Lower-cases A to Z within the field; other bytes stay.
 void LowerAsciiAZ(char* field, size_t size);
 
 // "Active" as a decimal number: leading blanks and a sign allowed, digits
-// up to the first other character; 0 when there are none.
+// up to the first other character; 0 when there are none. A number beyond
+// the 32-bit range is taken as the nearest end of it.
 int32_t ActiveValue(const char* text);
 
 // directory + "\qrbset.cfg", or "qrbset.cfg" for a null directory, into a

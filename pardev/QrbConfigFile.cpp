@@ -54,6 +54,17 @@ std::string ConfigText(const char* format, ...)
     return TextModeBytes(text);
 }
 
+std::string ConfigValue(const char* text)
+{
+    std::string value(text);
+    for (char& c : value) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F)
+            c = ' ';
+    }
+    return value;
+}
+
 std::string LibraryConfigText(const char* description, int32_t irq, int32_t dma, uint32_t port, uint32_t deviceId)
 {
     return ConfigText("[DIGITAL]"
@@ -62,8 +73,8 @@ std::string LibraryConfigText(const char* description, int32_t irq, int32_t dma,
                       "\nDeviceDMA   = %d"
                       "\nDevicePort  = 0x%x"
                       "\nDeviceID    = 0x%x",
-                      description, static_cast<int>(irq), static_cast<int>(dma), static_cast<unsigned>(port),
-                      static_cast<unsigned>(deviceId));
+                      ConfigValue(description).c_str(), static_cast<int>(irq), static_cast<int>(dma),
+                      static_cast<unsigned>(port), static_cast<unsigned>(deviceId));
 }
 
 bool WriteConfigFile(const std::string& path, const std::string& bytes)

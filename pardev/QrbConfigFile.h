@@ -19,6 +19,12 @@ std::string ConfigPath(const std::string& directory);
 // printf into the bytes of a text-mode file: every "\n" becomes CR LF.
 std::string ConfigText(const char* format, ...);
 
+// A text as it stands after its key: control characters (below 0x20, and
+// DEL) are written as spaces, so that no value ends its line, makes a line
+// of its own or ends the file early (Ctrl-Z). Both writers put every text
+// through it.
+std::string ConfigValue(const char* text);
+
 // The bytes of the library writer for a detected device.
 std::string LibraryConfigText(const char* description, int32_t irq, int32_t dma, uint32_t port, uint32_t deviceId);
 

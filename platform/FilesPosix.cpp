@@ -65,6 +65,7 @@ bool EnterDirectory(const std::string& path)
     return ::chdir(HostPath(path).c_str()) == 0;
 }
 
+// A directory has size 0, as Windows' _stat answers.
 bool StatusSize(const std::string& path, uint32_t& size)
 {
     struct stat st;

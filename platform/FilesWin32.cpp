@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 namespace files {
 namespace {
 
@@ -85,8 +87,6 @@ namespace {
 
 bool FindEntry(const std::string& path, WIN32_FIND_DATAA& found)
 {
-    if (path.find_first_of("*?") != std::string::npos)
-        return false;
     HANDLE search = FindFirstFileA(path.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
         return false;
@@ -94,12 +94,55 @@ bool FindEntry(const std::string& path, WIN32_FIND_DATAA& found)
     return true;
 }
 
+// "\\server\share" with or without a last "\".
+bool IsUncRoot(const char* path)
+{
+    if (path[0] != '\\' || path[1] != '\\')
+        return false;
+    const char* share = std::strchr(path + 2, '\\');
+    if (!share || share == path + 2 || share[1] == '\0' || share[1] == '\\')
+        return false;
+    const char* end = std::strchr(share + 1, '\\');
+    return !end || end[1] == '\0';
+}
+
+// A drive's root has no directory entry of its own, so FindFirstFileA finds
+// nothing there; _stat answers for it all the same, when the drive exists:
+// a directory stamped 1980-01-01 00:00 local time. A name without ".", "/"
+// or "\" ("C:" alone, say) is no root to _stat.
+bool RootEntry(const std::string& path, WIN32_FIND_DATAA& found)
+{
+    if (path.find_first_of("./\\") == std::string::npos)
+        return false;
+    char full[MAX_PATH];
+    const DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+    if (length == 0 || length >= sizeof full || !(length == 3 || IsUncRoot(full)))
+        return false;
+    if (GetDriveTypeA(full) <= DRIVE_NO_ROOT_DIR)
+        return false;
+    FILETIME local;
+    const WORD january1st1980 = (1 << 5) | 1, midnight = 0;
+    if (!DosDateTimeToFileTime(january1st1980, midnight, &local) ||
+        !LocalFileTimeToFileTime(&local, &found.ftLastWriteTime))
+        return false;
+    found.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
+    found.nFileSizeHigh = found.nFileSizeLow = 0;
+    return true;
+}
+
+bool StatusEntry(const std::string& path, WIN32_FIND_DATAA& found)
+{
+    if (path.find_first_of("*?") != std::string::npos)
+        return false;
+    return FindEntry(path, found) || RootEntry(path, found);
+}
+
 }  // namespace
 
 bool StatusSize(const std::string& path, uint32_t& size)
 {
     WIN32_FIND_DATAA found;
-    if (!FindEntry(path, found))
+    if (!StatusEntry(path, found))
         return false;
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
         size = 0;
@@ -111,7 +154,7 @@ bool StatusSize(const std::string& path, uint32_t& size)
 bool StatusTime(const std::string& path, int64_t& seconds)
 {
     WIN32_FIND_DATAA found;
-    if (!FindEntry(path, found))
+    if (!StatusEntry(path, found))
         return false;
     // FILETIME counts 100 ns from 1601-01-01 UTC; _stat's seconds count from 1970.
     const int64_t ticks = (static_cast<int64_t>(found.ftLastWriteTime.dwHighDateTime) << 32) |

@@ -4,8 +4,9 @@
 #   pack     the encoder and the packer (fuzz/pack_fuzz.cpp)
 #   wininit  the edits of WININIT.INI (fuzz/wininit_fuzz.cpp)
 #   list     the install list's size and copy passes (fuzz/list_fuzz.cpp)
+#   help     the help viewer's layout (fuzz/help_fuzz.cpp)
 #
-#   scripts/fuzz.sh [SECONDS] [lzh|pack|wininit|list]
+#   scripts/fuzz.sh [SECONDS] [lzh|pack|wininit|list|help]
 #
 # Builds build/fuzz/TARGET/TARGET_fuzz with clang (ASan, UBSan), copies the
 # target's corpus (fuzz/corpus and fuzz/regression for lzh, fuzz/TARGET_corpus
@@ -63,8 +64,15 @@ main() {
         # Every input is copied into a private directory under TMPDIR.
         options=(-dict="$root/fuzz/list.dict" -max_len=2048)
         ;;
+    help)
+        sources=("$root/installer/HelpLayout.cpp")
+        includes=(-I "$root/installer")
+        corpora=("$root/fuzz/help_corpus")
+        # A help text is a few pages; 16 KiB is some seventeen times the sample CD's.
+        options=(-max_len=16384)
+        ;;
     *)
-        echo "usage: $0 [SECONDS] [lzh|pack|wininit|list]" >&2
+        echo "usage: $0 [SECONDS] [lzh|pack|wininit|list|help]" >&2
         return 2
         ;;
     esac

@@ -12,8 +12,8 @@ std::string CardConfigText(const SoundCard& card, int portIndex, int dmaIndex, i
                       "DeviceDMA   = %d\n"
                       "DevicePort  = 0x%03x\n"
                       "DeviceID    = %s\n",
-                      card.name, CardIrq(card, irqIndex), CardDma(card, dmaIndex),
-                      static_cast<unsigned>(CardPort(card, portIndex)), card.id);
+                      ConfigValue(card.name).c_str(), CardIrq(card, irqIndex), CardDma(card, dmaIndex),
+                      static_cast<unsigned>(CardPort(card, portIndex)), ConfigValue(card.id).c_str());
 }
 
 bool WriteCardConfig(const std::string& directory, int row, int portIndex, int dmaIndex, int irqIndex)

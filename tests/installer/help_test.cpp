@@ -96,6 +96,19 @@ TEST(HelpLayout, HangingIndentOfS)
     EXPECT_EQ((Strings{"10,10 n:1.a", "10,20 n:BBBBBBBBBB", "10,30 n:B"}), Lay({"1.\\sa", "BBBBBBBBBBB"}));
 }
 
+// Nothing is drawn across the right edge: an indent set beyond it by tabs
+// gives way to the left edge, and a character wider than the area is left
+// out.
+TEST(HelpLayout, NothingCrossesTheRightEdge)
+{
+    // The pen stands at 75 after three tabs; "\s" there leaves no room.
+    EXPECT_EQ((Strings{"10,20 n:ABCDEFGHIJ", "10,30 n:KL"}), Lay({"\\t\\t\\t\\sABCDEFGHIJKL"}));
+    // An indent with room for one more character still holds.
+    EXPECT_EQ((Strings{"10,10 n:123456789A", "73,20 n:B", "73,30 n:C"}), Lay({"123456789\\sABC"}));
+    // Five pixels of area, characters of seven: each goes down a row, none is drawn.
+    EXPECT_TRUE(Lay({"AB", "C"}, {10, 10, 15, 200}).empty());
+}
+
 TEST(HelpLayout, TabStopsEvery25PixelsOfTheWindow)
 {
     const struct {

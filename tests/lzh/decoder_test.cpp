@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <new>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -320,6 +322,60 @@ TEST(DecoderProgress, EmptyEntryHasNone)
         EXPECT_TRUE(got.empty());
     }
 }
+
+// ---- Matches that reach before the entry's first byte ----
+
+// Only damaged data has them. Every entry starts from a window of zeros, so
+// such a match copies zeros, whatever an earlier entry or archive, or the
+// memory the reader was made in, left in the transfer buffer: the entry's
+// file holds the same bytes on every build.
+struct EarlierUse {
+    const char* label;
+    bool usedMemory;       // the reader is made in memory full of 0x5A bytes
+    bool entryBefore;      // another entry precedes it in its archive
+    bool archiveBefore;    // the reader extracted another archive first
+};
+
+const EarlierUse EarlierUses[] = {
+    {"FreshReaderInUsedMemory", true, false, false},
+    {"BehindAnotherEntry", false, true, false},
+    {"AfterAnotherArchive", false, false, true},
+};
+
+void PrintTo(const EarlierUse& use, std::ostream* os)
+{
+    *os << use.label;
+}
+
+class DecoderWindow : public testing::TestWithParam<EarlierUse> {};
+
+TEST_P(DecoderWindow, StartsAsZeros)
+{
+    const EarlierUse& use = GetParam();
+    // 'x', then 10 bytes from 100 back and 4 from 8192 back: all before the start.
+    const std::vector<Token> reaching = {Token::Literal('x'), Token::Match(10, 100), Token::Match(4, 8192)};
+    Bytes expected(15, 0);
+    expected[0] = 'x';
+    const Entry reach = PackedEntry("REACH.BIN", "-lh5-", EncodeBlocks({reaching}), expected);
+    const Entry other = Lh5Entry("OTHER.BIN", RandomBytes(9000, 31));
+
+    Sandbox box;
+    const std::string path = box.PutArchive(use.entryBefore ? BuildArchive({other, reach}) : BuildArchive({reach}));
+    const std::string earlier = box.PutArchive(BuildArchive({other}), "earlier.lzh");
+    alignas(RecordingArchive) static unsigned char memory[sizeof(RecordingArchive)];
+    std::memset(memory, use.usedMemory ? 0x5A : 0, sizeof memory);
+    RecordingArchive* archive = new (memory) RecordingArchive;
+    if (use.archiveBefore)
+        EXPECT_EQ(1, archive->ExtractAll(earlier.c_str()));
+    EXPECT_EQ(1, archive->ExtractAll(path.c_str()));
+    archive->~RecordingArchive();
+    Bytes got;
+    ASSERT_TRUE(ReadFile(box.OutPath("REACH.BIN"), got));
+    EXPECT_TRUE(expected == got) << "REACH.BIN holds " << got.size() << " bytes, not 'x' and 14 zeros";
+}
+
+INSTANTIATE_TEST_SUITE_P(Lzh, DecoderWindow, testing::ValuesIn(EarlierUses),
+                         [](const testing::TestParamInfo<EarlierUse>& info) { return info.param.label; });
 
 // ---- Damaged code tables ----
 

@@ -10,6 +10,10 @@
 
 #include <sys/stat.h>
 
+#include <functional>
+#include <system_error>
+#include <thread>
+
 using namespace lzhtest;
 
 namespace {
@@ -315,6 +319,27 @@ TEST(PackerWindows, ParsesAcrossWindowAndBlockEdgesRoundTrip)
             }
         }
     }
+}
+
+// What std::thread does where the system makes no more threads.
+std::thread NoThread(std::function<void()>)
+{
+    throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+}
+
+TEST(PackerWindows, OneThreadWhereNoSecondCanBeMade)
+{
+    // Three windows, so that the next window's matches are wanted twice; the
+    // packed entry is the same bytes whether they come from a second thread
+    // or after each window's parse.
+    const Bytes data = ShapedBytes(2 * lzhenc::CheapestWindow + 5000, 21);
+    EncodeOptions alone;
+    alone.startThread = NoThread;
+    const EntryBytes twoThreads = PackEntry("DATOS.BIN", data, DosTime(1, 2, 3), DosDate(2000, 1, 1));
+    EntryBytes oneThread;
+    ASSERT_NO_THROW(oneThread = PackEntry("DATOS.BIN", data, DosTime(1, 2, 3), DosDate(2000, 1, 1), alone));
+    EXPECT_FALSE(oneThread.stored);
+    EXPECT_TRUE(twoThreads.bytes == oneThread.bytes) << "the packed entries differ";
 }
 
 TEST(PackerWindows, PriceRoundsNeverCodeLargerThanOne)

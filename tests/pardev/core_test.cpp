@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -53,6 +54,44 @@ TEST(RegistryTexts, ActiveAsADecimalNumber)
     EXPECT_EQ(ActiveValue("+3"), 3);
     EXPECT_EQ(ActiveValue("si"), 0);
     EXPECT_EQ(ActiveValue(""), 0);
+}
+
+// Beyond 32 bits the number stops at the end of the range: a multiple of
+// 2^32 must not wrap round to 0 and make the device pass for inactive.
+TEST(RegistryTexts, ActiveBeyond32BitsDoesNotWrap)
+{
+    const struct {
+        const char* text;
+        int32_t value;
+    } cases[] = {
+        {"2147483647", INT32_MAX},       {"2147483648", INT32_MAX},      {"4294967295", INT32_MAX},
+        {"4294967296", INT32_MAX},       {"8589934592", INT32_MAX},      {"99999999999999999999", INT32_MAX},
+        {"-2147483648", INT32_MIN},      {"-2147483649", INT32_MIN},     {"-4294967296", INT32_MIN},
+        {"00000000000000000000001", 1},  {"-0000000000000000000000", 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ActiveValue(c.text), c.value) << c.text;
+}
+
+// Whatever the driver wrote over the record, its texts end inside their
+// fields and its flags say "filled" and nothing more.
+TEST(DeviceRecord, FinishedAfterTheDriverWroteOverIt)
+{
+    QrbDeviceRecord record;
+    std::memset(&record, 0x41, sizeof record);
+    FinishRecord(record);
+    EXPECT_EQ(record.flags, QrbRecordFilled);
+    EXPECT_EQ(std::string(record.description), std::string(95, 'A'));
+    EXPECT_EQ(std::string(record.driverName), std::string(63, 'A'));
+    EXPECT_EQ(std::string(record.deviceIdText), std::string(63, 'A'));
+    EXPECT_EQ(record.port, 0x41414141u) << "the driver's numbers stay";
+
+    std::memset(&record, 0, sizeof record);
+    std::strcpy(record.description, "Sound Blaster 16");
+    record.flags = 0xFFFFFFFF;
+    FinishRecord(record);
+    EXPECT_EQ(record.flags, QrbRecordFilled);
+    EXPECT_STREQ(record.description, "Sound Blaster 16");
 }
 
 TEST(ConfigPath, DirectoryPlusNameWithin256Bytes)

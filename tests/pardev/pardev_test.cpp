@@ -1,173 +1,15 @@
 // PARDEV.dll under Wine, against the stand-in driver (tests/support/qrbdivd)
 // and wave devices written into the registry here: the library's own
 // CreateFileA/DeviceIoControl path and its registry search.
-#include "Pardev.h"
 #include "PardevLibrary.h"
 #include "QrbConfig.h"
-
-#include <windows.h>
-
-#include <gtest/gtest.h>
+#include "test_bed.h"
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-namespace fs = std::filesystem;
-
-namespace {
-
-const char* const WaveKey = "System\\CurrentControlSet\\Control\\MediaResources\\wave";
-const char* const ServiceKey = "System\\CurrentControlSet\\Services\\qrbdivd";
-
-struct WaveDevice {
-    const char* key;
-    const char* active;       // null: the value is missing
-    const char* deviceId;
-    const char* driver;
-    const char* description;
-};
-
-void SetText(HKEY key, const char* name, const char* text, DWORD bytes)
-{
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes);
-}
-
-void AddWaveDevice(const WaveDevice& device)
-{
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, (std::string(WaveKey) + "\\" + device.key).c_str(), &key),
-              ERROR_SUCCESS);
-    const char* names[] = {"Active", "DeviceID", "Driver", "Description"};
-    const char* values[] = {device.active, device.deviceId, device.driver, device.description};
-    for (int i = 0; i < 4; i++) {
-        if (values[i])
-            SetText(key, names[i], values[i], static_cast<DWORD>(std::strlen(values[i]) + 1));
-    }
-    RegCloseKey(key);
-}
-
-void AddWaveDevices(const std::vector<WaveDevice>& devices)
-{
-    for (const WaveDevice& device : devices)
-        AddWaveDevice(device);
-}
-
-HKEY Service()
-{
-    HKEY key = nullptr;
-    RegOpenKeyExA(HKEY_LOCAL_MACHINE, ServiceKey, 0, KEY_ALL_ACCESS, &key);
-    return key;
-}
-
-void SetDriverValue(const char* name, DWORD value)
-{
-    HKEY key = Service();
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    RegCloseKey(key);
-}
-
-// The devices the driver identifies: "NAME ID PORT DMA IRQ DMA2".
-void SetDriverDevices(const std::vector<std::string>& devices)
-{
-    HKEY key = Service();
-    for (int i = 0; i < 8; i++) {
-        const std::string name = "Device" + std::to_string(i);
-        if (i < static_cast<int>(devices.size()))
-            SetText(key, name.c_str(), devices[i].c_str(), static_cast<DWORD>(devices[i].size() + 1));
-        else
-            RegDeleteValueA(key, name.c_str());
-    }
-    RegCloseKey(key);
-}
-
-// Open handles as the driver counts them.
-DWORD DriverClients()
-{
-    DWORD value = 99, size = sizeof value;
-    HKEY key = Service();
-    RegQueryValueExA(key, "Clients", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
-    RegCloseKey(key);
-    return value;
-}
-
-// A closed handle reaches the driver a moment later.
-bool DriverClientsBecome(DWORD want)
-{
-    for (int i = 0; i < 100; i++) {
-        if (DriverClients() == want)
-            return true;
-        Sleep(20);
-    }
-    return false;
-}
-
-std::string ReadAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return in ? text.str() : "(missing)";
-}
-
-class Pardev : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, WaveKey);
-        HKEY key = Service();
-        ASSERT_NE(key, nullptr) << "the stand-in driver is not installed (qrbdivd.sh install)";
-        RegCloseKey(key);
-        SetDriverValue("AttachReply", 0);
-        SetDriverValue("AttachFails", 0);
-        SetDriverValue("DetachFails", 0);
-        SetDriverDevices({"sb16.drv 0xe015 0x220 1 5 5", "0xe00b 0xe00b 0x530 0 7 -1"});
-        // Handles a failed detach leaves open stay open until the process ends.
-        clients_ = DriverClients();
-    }
-    void TearDown() override
-    {
-        qrbDIUnInitSystem();
-        // A closed handle reaches the driver a moment later: the next test
-        // must not count it as open.
-        EXPECT_TRUE(DriverClientsBecome(clients_ + leaked_)) << "handles left open";
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, WaveKey);
-        SetDriverDevices({});
-    }
-    QrbDeviceRecord record_ = {};
-    DWORD clients_ = 0;
-    DWORD leaked_ = 0;  // handles the test leaves open on purpose
-};
-
-// A scratch directory that is the current directory while it lives.
-class ScratchDir {
-public:
-    ScratchDir()
-    {
-        path_ = fs::temp_directory_path() / ("pardev-" + std::to_string(GetTickCount()));
-        fs::create_directories(path_);
-        char previous[MAX_PATH] = "";
-        GetCurrentDirectoryA(sizeof previous, previous);
-        previous_ = previous;
-        SetCurrentDirectoryA(path_.string().c_str());
-    }
-    ~ScratchDir()
-    {
-        SetCurrentDirectoryA(previous_.c_str());
-        std::error_code error;
-        fs::remove_all(path_, error);
-    }
-    const fs::path& Path() const { return path_; }
-
-private:
-    fs::path path_;
-    std::string previous_;
-};
-
-}  // namespace
+using namespace pardevtest;
 
 TEST_F(Pardev, WithoutTheWaveKeyNoDevicesThenFirstNotCalled)
 {
@@ -456,6 +298,69 @@ TEST_F(Pardev, RegistryTextsEndInsideTheirFields)
     EXPECT_EQ(std::string(record_.description), std::string(95, 'N'));
     EXPECT_EQ(record_.deviceId, 7u);
     EXPECT_EQ(qrbDIGetNextDevice(&record_), QrbNoMoreDevices) << "a 96-character description does not fit";
+}
+
+// "Active" beyond 32 bits is no 0: a multiple of 2^32 does not wrap round
+// and make the device pass for inactive. (The value is read into 16 bytes:
+// a longer one makes the device passed over anyway.)
+TEST_F(Pardev, ActiveBeyond32Bits)
+{
+    AddWaveDevices({
+        {"0000", "4294967296", "0x1", "sb16.drv", "2^32"},
+        {"0001", "-4294967296", "0x1", "sb16.drv", "-2^32"},
+        {"0002", "0000000000000000000000", "0x1", "sb16.drv", "zero"},
+    });
+    ASSERT_EQ(qrbDIInitSystem(0), QrbOk);
+    ASSERT_EQ(qrbDIGetFirstDevice(&record_), QrbOk);
+    EXPECT_STREQ(record_.description, "2^32");
+    ASSERT_EQ(qrbDIGetNextDevice(&record_), QrbOk);
+    EXPECT_STREQ(record_.description, "-2^32");
+    EXPECT_EQ(qrbDIGetNextDevice(&record_), QrbNoMoreDevices);
+}
+
+// A driver that writes over the whole record, the library's texts and flags
+// included: the texts are handed back ending inside their fields, and the
+// flags are the library's own.
+TEST_F(Pardev, ADriverThatWritesOverTheTexts)
+{
+    AddWaveDevice({"0000", "1", "0x0001", "SB16.DRV", "Sound Blaster 16"});
+    SetDriverValue("FillRecord", 0x41);
+    ASSERT_EQ(qrbDIInitSystem(0), QrbOk);
+    ASSERT_EQ(qrbDIGetFirstDevice(&record_), QrbOk);
+    EXPECT_EQ(record_.flags, QrbRecordFilled);
+    EXPECT_EQ(std::string(record_.description), std::string(95, 'A'));
+    EXPECT_EQ(std::string(record_.driverName), std::string(63, 'A'));
+    EXPECT_EQ(std::string(record_.deviceIdText), std::string(63, 'A'));
+    EXPECT_EQ(record_.port, 0x220u) << "the driver's numbers";
+    EXPECT_EQ(record_.driverData2[0], 0x41) << "the driver's own data stays as it wrote it";
+}
+
+// A description with control characters: they are written as spaces, so
+// that the value stays on its key's line.
+TEST_F(Pardev, ControlCharactersStayOnTheirLine)
+{
+    const struct {
+        const char* description;
+        const char* written;
+    } cases[] = {
+        {"SB\nDeviceIRQ   = 99", "SB DeviceIRQ   = 99"},
+        {"SB\r\n", "SB  "},
+        {"SB\x1A" "16", "SB 16"},
+    };
+    ScratchDir scratch;
+    for (const auto& c : cases) {
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, WaveKey);
+        AddWaveDevice({"0000", "1", "0x1", "sb16.drv", c.description});
+        ASSERT_EQ(qrbDIInitSystem(0), QrbOk);
+        ASSERT_EQ(qrbDIGetFirstDevice(&record_), QrbOk);
+        EXPECT_STREQ(record_.description, c.description) << "the record keeps the text as read";
+        ASSERT_EQ(qrbDIWriteQRBConfig(&record_, nullptr), QrbOk);
+        EXPECT_EQ(ReadAll(scratch.Path() / "qrbset.cfg"),
+                  "[DIGITAL]\r\nDeviceName  = " + std::string(c.written) +
+                      "\r\nDeviceIRQ   = 5\r\nDeviceDMA   = 1\r\nDevicePort  = 0x220\r\nDeviceID    = 0xe015")
+            << c.written;
+        ASSERT_EQ(qrbDIUnInitSystem(), QrbOk);
+    }
 }
 
 TEST_F(Pardev, WritesTheConfiguration)

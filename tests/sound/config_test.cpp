@@ -128,6 +128,34 @@ TEST(LibraryWriter, SectionFirstAndNoFinalLineEnd)
                                                        "DeviceDMA   = -1\r\nDevicePort  = 0xe80\r\nDeviceID    = 0x0");
 }
 
+// A text from the registry (the library writer's description) or from the
+// table (the card writer's name and ID) never makes a line of its own:
+// control characters are written as spaces, other bytes as they are.
+TEST(Writers, ControlCharactersInTextsAreSpaces)
+{
+    const struct {
+        const char* text;
+        const char* written;
+    } cases[] = {
+        {"SB\nDeviceIRQ   = 99", "SB DeviceIRQ   = 99"},
+        {"SB\r\n", "SB  "},
+        {"A\x1A" "B", "A B"},
+        {"\x01\t\x1F\x7F", "    "},
+        {"T\xEDtulo \x80\xFF", "T\xEDtulo \x80\xFF"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(LibraryConfigText(c.text, 5, 1, 0x220, 0xe015),
+                  LibraryConfigText(c.written, 5, 1, 0x220, 0xe015)) << c.written;
+        SoundCard card = SoundCardTable[2];
+        card.name = c.text;
+        card.id = c.text;
+        const std::string text = CardConfigText(card, 0, 1, 1);
+        EXPECT_EQ(text, "\r\n[DIGITAL]\r\nDeviceName  = " + std::string(c.written) +
+                            "\r\nDeviceIRQ   = 5\r\nDeviceDMA   = 1\r\nDevicePort  = 0x220\r\nDeviceID    = " +
+                            c.written + "\r\n");
+    }
+}
+
 TEST_F(ConfigFileTest, AnExistingFileIsReplaced)
 {
     {

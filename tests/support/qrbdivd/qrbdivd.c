@@ -22,6 +22,10 @@
  *   AttachReply    REG_DWORD  what 0x2001 answers (default 0)
  *   AttachFails    REG_DWORD  nonzero: 0x2001 fails
  *   DetachFails    REG_DWORD  nonzero: 0x2002 fails
+ *   FillRecord     REG_DWORD  nonzero: an accepted record is first filled,
+ *                             all 444 bytes, with the value's low byte (a
+ *                             driver that writes over the library's texts
+ *                             and flags)
  *   Device0..7     REG_SZ     "NAME ID PORT DMA IRQ DMA2": NAME is matched
  *                             exactly (case counts) against the record's
  *                             driver name or device-ID text; the numbers are
@@ -50,6 +54,7 @@ typedef struct {
     ULONG attachReply;
     ULONG attachFails;
     ULONG detachFails;
+    ULONG fillRecord;
     int count;
     KnownDevice devices[MAX_DEVICES];
 } Config;
@@ -159,13 +164,14 @@ static void ReadConfig(void)
                                                     L"Device4", L"Device5", L"Device6", L"Device7"};
     HANDLE key;
     int i;
-    Current.attachReply = Current.attachFails = Current.detachFails = 0;
+    Current.attachReply = Current.attachFails = Current.detachFails = Current.fillRecord = 0;
     Current.count = 0;
     if (!NT_SUCCESS(OpenServiceKey(KEY_READ, &key)))
         return;
     Current.attachReply = QueryDword(key, L"AttachReply");
     Current.attachFails = QueryDword(key, L"AttachFails");
     Current.detachFails = QueryDword(key, L"DetachFails");
+    Current.fillRecord = QueryDword(key, L"FillRecord");
     for (i = 0; i < MAX_DEVICES; i++) {
         WCHAR text[128];
         LONG length = QueryValue(key, names[i], REG_SZ, text, sizeof text);
@@ -207,6 +213,8 @@ static NTSTATUS Identify(UCHAR* record)
         const KnownDevice* device = &Current.devices[i];
         if (!SameName((const char*)record + 124, device->name) && !SameName((const char*)record + 188, device->name))
             continue;
+        if (Current.fillRecord)
+            RtlFillMemory(record, RECORD_BYTES, (UCHAR)Current.fillRecord);
         for (k = 0; k < 5; k++)
             *(ULONG*)(record + RecordOffsets[k]) = device->values[k];
         return STATUS_SUCCESS;

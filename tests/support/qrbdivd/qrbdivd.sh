@@ -51,7 +51,7 @@ qrbdivd_defaults_reg() {
     printf '\r\n[%s\\0000]\r\n"Active"="1"\r\n"DeviceID"="0xe015"\r\n"Driver"="SB16.DRV"\r\n' "$wave"
     printf '"Description"="Sound Blaster 16"\r\n'
     printf '\r\n[%s]\r\n"AttachReply"=dword:00000000\r\n"AttachFails"=dword:00000000\r\n' "$service"
-    printf '"DetachFails"=dword:00000000\r\n"Device0"="sb16.drv 0xe015 0x220 1 5 5"\r\n'
+    printf '"DetachFails"=dword:00000000\r\n"FillRecord"=dword:00000000\r\n"Device0"="sb16.drv 0xe015 0x220 1 5 5"\r\n'
     for n in 1 2 3 4 5 6 7; do
         printf '"Device%d"=-\r\n' "$n"
     done

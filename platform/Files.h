@@ -57,6 +57,20 @@ bool ForEachEntry(const std::string& dir, const std::function<void(const std::st
 
 // The path carries the reparse-point attribute (a link, see Entry).
 bool IsLink(const std::string& path);
+// A file or a directory is there.
+bool Exists(const std::string& path);
+
+// Whether the system names what a path leads to once it is opened
+// (GetFinalPathNameByHandleA: Windows Vista and later, and Wine, have it;
+// Windows 95 to XP do not; looked up at run time).
+bool HasFinalNames();
+// That name, links followed and "\\?\" in front; empty when the path cannot
+// be opened or the system names nothing.
+std::string FinalName(const std::string& path);
+
+// A new empty file of a name of its own in dir, made with a three-letter
+// prefix (GetTempFileNameA); its path, or empty when none could be made.
+std::string NewEmptyFile(const std::string& dir, const char* prefix);
 
 // Replacing a file's contents safely: the new text goes into a temporary
 // file in the same directory (so that it lies on the same drive), which takes

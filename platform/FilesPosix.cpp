@@ -140,6 +140,36 @@ bool IsLink(const std::string& path)
     return ::lstat(HostPath(path).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
+bool Exists(const std::string& path)
+{
+    struct stat st;
+    return ::stat(HostPath(path).c_str(), &st) == 0;
+}
+
+// The host build names nothing: its tests have no links to tell apart.
+bool HasFinalNames()
+{
+    return false;
+}
+
+std::string FinalName(const std::string&)
+{
+    return std::string();
+}
+
+std::string NewEmptyFile(const std::string& dir, const char* prefix)
+{
+    std::string name = HostPath(dir);
+    if (!name.empty() && name.back() != '/')
+        name += '/';
+    name += std::string(prefix) + "XXXXXX";
+    const int fd = ::mkstemp(&name[0]);
+    if (fd < 0)
+        return std::string();
+    ::close(fd);
+    return name;
+}
+
 std::FILE* CreateTemporaryBeside(const std::string& path, std::string& tempPath)
 {
     const std::string host = HostPath(path);

@@ -201,6 +201,51 @@ bool IsLink(const std::string& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
+bool Exists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+namespace {
+
+using FinalNameCall = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+
+FinalNameCall FinalNameFunction()
+{
+    return reinterpret_cast<FinalNameCall>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
+}
+
+}  // namespace
+
+bool HasFinalNames()
+{
+    return FinalNameFunction() != nullptr;
+}
+
+// No access is asked for, so no other program's sharing is in the way;
+// FILE_FLAG_BACKUP_SEMANTICS opens directories too.
+std::string FinalName(const std::string& path)
+{
+    const FinalNameCall call = FinalNameFunction();
+    if (!call)
+        return std::string();
+    HANDLE handle = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return std::string();
+    char name[1024];
+    const DWORD length = call(handle, name, sizeof name, 0);
+    CloseHandle(handle);
+    return length > 0 && length < sizeof name ? std::string(name, length) : std::string();
+}
+
+std::string NewEmptyFile(const std::string& dir, const char* prefix)
+{
+    char path[MAX_PATH];
+    return GetTempFileNameA(dir.c_str(), prefix, 0, path) != 0 ? std::string(path) : std::string();
+}
+
 namespace {
 
 std::string DirectoryOf(const std::string& path)
@@ -212,12 +257,9 @@ std::string DirectoryOf(const std::string& path)
 // A new, empty file of its own name in the directory of path.
 bool TemporaryName(const std::string& path, std::string& name)
 {
-    char buffer[MAX_PATH];
     const std::string dir = DirectoryOf(path);
-    if (GetTempFileNameA(dir.empty() ? "." : dir.c_str(), "ZEL", 0, buffer) == 0)
-        return false;
-    name = buffer;
-    return true;
+    name = NewEmptyFile(dir.empty() ? "." : dir, "ZEL");
+    return !name.empty();
 }
 
 }  // namespace

@@ -25,18 +25,37 @@ std::string WithoutBackslash(std::string dir)
 
 class Win32TreeOps : public TreeOps {
 public:
-    bool ForEachEntry(const std::string& pattern, const std::function<bool(const TreeEntry&)>& visit) override
+    Listing ForEachEntry(const std::string& pattern, const std::function<bool(const TreeEntry&)>& visit) override
     {
         TreeEntry entry;
-        return files::ForEachMatch(pattern, [&](const files::Entry& found) {
-                   entry.name = found.name;
-                   entry.isDir = found.isDir;
-                   entry.isLink = found.isLink;
-                   return visit(entry);
-               }) == files::Listing::Listed;
+        switch (files::ForEachMatch(pattern, [&](const files::Entry& found) {
+            entry.name = found.name;
+            entry.isDir = found.isDir;
+            entry.isLink = found.isLink;
+            return visit(entry);
+        })) {
+        case files::Listing::Listed:
+            return Listed;
+        case files::Listing::Missing:
+            return Missing;
+        default:
+            return Unreadable;
+        }
     }
     bool RemoveFile(const std::string& path) override { return files::RemoveFile(path); }
     bool RemoveDir(const std::string& path) override { return files::RemoveEmptyDirectory(path); }
+    bool IsLink(const std::string& dir) override { return files::IsLink(WithoutBackslash(dir)); }
+
+    // Named after the uninstaller; the name after the last "\" of the path.
+    bool MakeMark(const std::string& dir, std::string& name) override
+    {
+        const std::string path = files::NewEmptyFile(dir, "DXL");
+        name = path.substr(path.find_last_of('\\') + 1);
+        return !path.empty();
+    }
+    bool Exists(const std::string& path) override { return files::Exists(path); }
+    bool HasFinalNames() override { return files::HasFinalNames(); }
+    std::string FinalName(const std::string& path) override { return files::FinalName(WithoutBackslash(path)); }
 };
 
 class Win32UninstallHost : public UninstallHost {
@@ -57,25 +76,7 @@ public:
                            MB_YESNO | MB_ICONQUESTION) == IDYES;
     }
 
-    Look LookInto(const std::string& dir) override
-    {
-        if (files::IsLink(WithoutBackslash(dir)))
-            return Link;
-        switch (files::ForEachMatch(dir + "*.*", [](const files::Entry&) { return false; })) {
-        case files::Listing::Listed:
-            return HasEntries;
-        case files::Listing::Missing:
-            return Missing;
-        default:
-            return Unreadable;
-        }
-    }
-
-    bool DeleteTree(const std::string& dir) override
-    {
-        Win32TreeOps ops;
-        return ::DeleteTree(ops, dir);
-    }
+    TreeOps& Tree() override { return tree_; }
 
     std::vector<std::string> Forms(const std::string& dir) override
     {
@@ -129,6 +130,7 @@ public:
     }
 
 private:
+    Win32TreeOps tree_;
     std::unique_ptr<ProgmanDde> dde_;
 };
 

@@ -8,26 +8,29 @@ bool RemoveInstalledDir(UninstallHost& host, const InstalledMarker& marker)
     if (marker.damaged || dir.empty())
         return false;
     // Never a directory that holds Windows, whatever the registry says.
+    const std::vector<std::string> keptDirs = host.ProtectedDirs();
     std::vector<std::string> protectedForms;
-    for (const std::string& kept : host.ProtectedDirs())
+    for (const std::string& kept : keptDirs)
         for (const std::string& form : host.Forms(kept))
             protectedForms.push_back(form);
     const std::vector<std::string> dirForms = host.Forms(dir);
     if (removal::Refused(dirForms, protectedForms))
         return false;
-    switch (host.LookInto(dir)) {
-    case UninstallHost::Missing:
-        return true;
-    case UninstallHost::Unreadable:
-    case UninstallHost::Link:
+    TreeOps& tree = host.Tree();
+    // A directory that is itself a link is never searched.
+    if (tree.IsLink(dir))
         return false;
-    case UninstallHost::HasEntries:
+    switch (tree.ForEachEntry(dir + "*.*", [](const TreeEntry&) { return false; })) {
+    case TreeOps::Missing:
+        return true;
+    case TreeOps::Unreadable:
+        return false;
+    case TreeOps::Listed:
         break;
     }
     // Everything in it goes: only the directory this installation made or
     // found empty is ours to empty, and "Instalado" must still name it.
-    const bool owned = !marker.ownedDir.empty() && removal::Owned(dirForms, host.Forms(marker.ownedDir));
-    return owned && host.DeleteTree(dir);
+    return removal::RemoveOwnedTree(tree, dir, marker.ownedDir, keptDirs);
 }
 
 bool RunUninstall(UninstallHost& host)

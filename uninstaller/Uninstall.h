@@ -3,6 +3,8 @@
 // file, delete the registry keys, tell the outcome.
 #pragma once
 
+#include "DeleteTree.h"
+
 #include <string>
 #include <vector>
 
@@ -26,12 +28,8 @@ public:
     // The question; true when the answer is yes.
     virtual bool Confirm() = 0;
 
-    enum Look { HasEntries, Missing, Unreadable, Link };
-    // Searches dir + "*.*": Missing only for "file not found" and "path not
-    // found"; a drive not ready or access denied is Unreadable. A directory
-    // that is itself a link (a reparse point) is Link and never searched.
-    virtual Look LookInto(const std::string& dir) = 0;
-    virtual bool DeleteTree(const std::string& dir) = 0;
+    // The file system the installation directory lies on.
+    virtual TreeOps& Tree() = 0;
     // The forms by which a directory may be named (as given, and its short
     // form when it exists).
     virtual std::vector<std::string> Forms(const std::string& dir) = 0;

@@ -30,7 +30,9 @@ host_flag=$windows/temp/progman_host.run
 e2e_reset() {
     [ -n "$host_pid" ] && host_stop
     chmod -R u+w "$target" "$prefix/drive_c/Juegos" 2>/dev/null
-    rm -rf "$target" "$prefix/drive_c/Juegos" "$prefix/drive_c/Mis Juegos (demo), [v1]" "$work/e"
+    rm -rf "$target" "$target " "$prefix/drive_c/Juegos" "$prefix/drive_c/Mis Juegos (demo), [v1]" "$work/e" \
+        "$prefix/drive_c/INST" "$prefix/drive_c/MisDatos"
+    find "$windows" "$windows/system32" -maxdepth 1 -iname 'DXL*.tmp' -delete
     find "$windows" -maxdepth 1 \( -iname wininit.ini -o -iname wininit.bak \) -delete
     rm -f "$windows/canario.txt"
     [ -f "$dexal" ] && ! is_cd_copy "$dexal" && rm -f "$dexal"
@@ -340,12 +342,10 @@ scenario_refusals() {
 }
 
 # A directory link inside the installation leads elsewhere: it is never
-# entered, and what it leads to stays. Wine 8 cannot remove a link to a host
-# directory itself (RemoveDirectoryA fails with ERROR_DIR_NOT_EMPTY, as it
-# looks through the link), so the deletion stops there with the failure
-# message; the link is named to come last, after every file of the
-# installation has gone. (Wine shows a link to a host file as a plain file,
-# and deleting it deletes its target: no program can tell it apart there.)
+# entered, and what it leads to stays. No link is removed (under Wine every
+# call that removes one reaches what it leads to), so the deletion stops
+# there with the failure message; the link is named to come last, after
+# every file of the installation has gone.
 scenario_links() {
     local ajeno=$work/ajeno
     mkdir -p "$ajeno/SUB"
@@ -401,6 +401,80 @@ scenario_ownership() {
     expect_reg "$marker_key" DirectorioPropio 'C:\DEMOMB'
     uninstall uninstall_yes.txt through_parent
     expect_absent "$target" "installation directory"
+    expect_unregistered
+}
+
+# expect_no_marks: the uninstaller's marks (DXL*.TMP) are gone again from
+# the Windows and System directories.
+expect_no_marks() {
+    local left
+    left=$(find "$windows" "$windows/system32" -maxdepth 1 -iname 'DXL*.tmp' -printf '%f ')
+    [ -z "$left" ] || fail "marks left behind: $left"
+}
+
+count_files() {
+    find "$1" -type f | wc -l
+}
+
+# Drive E: mapped onto the Windows directory (what SUBST E: C:\WINDOWS gives
+# on Windows 95): "Instalado" and the directory the installation owns name
+# the System directory through it. Not one of its files goes.
+scenario_system_alias() {
+    local before after
+    cp "$cd_dir/Dexal.EXE" "$dexal"
+    map_drive e "$windows"
+    register 'E:\system32\' 'E:\SYSTEM32'
+    before=$(count_files "$windows/system32")
+    uninstall uninstall_fails.txt
+    after=$(count_files "$windows/system32")
+    [ "$before" = "$after" ] || fail "C:\windows\system32 held $before files, now $after"
+    [ -f "$windows/notepad.exe" ] || fail "the Windows directory lost its files"
+    expect_no_marks
+    expect_unregistered
+}
+
+# Beside the installation C:\DemoMB another program's "C:\DemoMB " (with a
+# trailing space, which Windows drops from a path's last component but not
+# when a "\" follows it). "Instalado" names the other one: it is not the
+# directory the installation owns, and neither goes.
+scenario_trailing_space() {
+    light_cd_items
+    install
+    mkdir -p "$target "
+    printf 'otro' >"$target /OTRO.TXT"
+    reg_set "$marker_key" Instalado 'C:\DemoMB \'
+    expect_reg "$marker_key" DirectorioPropio 'C:\DEMOMB'
+    uninstall uninstall_fails.txt
+    expect_text "$target /OTRO.TXT" 'otro' "the other program's file"
+    expect_entries "$target" AUDSETUP.EXE BRUMARIA.ICO Brumaria.EXE DATOS ESCRANO.EXE GRAFICOS LEEME.TXT \
+        PARDEV.dll Readme.txt SONIDO qrbset.cfg
+    expect_no_marks
+    expect_unregistered
+}
+
+# Host links in the installation directory: one to an empty directory
+# (RemoveDirectoryA on it would delete the directory it leads to), one to a
+# file (DeleteFileA would delete that file, and Wine shows the link as a
+# plain file). The links stay, and so does what they lead to.
+scenario_link_targets() {
+    local inst=$prefix/drive_c/INST datos=$prefix/drive_c/MisDatos
+    mkdir -p "$datos"
+    lay_out INST
+    ln -s "$datos" "$inst/zlink"
+    uninstall uninstall_fails.txt empty_dir
+    expect_dir "$datos" "the linked directory"
+    [ -L "$inst/zlink" ] || fail "the link to the directory went"
+    expect_entries "$inst" zlink
+    expect_unregistered
+    rm -rf "$inst" "$(wininit)"
+
+    printf 'dato' >"$datos/DATO.TXT"
+    lay_out INST
+    ln -s "$datos/DATO.TXT" "$inst/zfile"
+    uninstall uninstall_fails.txt file
+    expect_text "$datos/DATO.TXT" 'dato' "the linked file"
+    [ -L "$inst/zfile" ] || fail "the link to the file went"
+    expect_no_marks
     expect_unregistered
 }
 

@@ -5,8 +5,10 @@
 #   wininit  the edits of WININIT.INI (fuzz/wininit_fuzz.cpp)
 #   list     the install list's size and copy passes (fuzz/list_fuzz.cpp)
 #   help     the help viewer's layout (fuzz/help_fuzz.cpp)
+#   removal  the uninstaller's removal decision against a file system with
+#            aliases (fuzz/removal_fuzz.cpp)
 #
-#   scripts/fuzz.sh [SECONDS] [lzh|pack|wininit|list|help]
+#   scripts/fuzz.sh [SECONDS] [lzh|pack|wininit|list|help|removal]
 #
 # Builds build/fuzz/TARGET/TARGET_fuzz with clang (ASan, UBSan), copies the
 # target's corpus (fuzz/corpus and fuzz/regression for lzh, fuzz/TARGET_corpus
@@ -71,8 +73,16 @@ main() {
         # A help text is a few pages; 16 KiB is some seventeen times the sample CD's.
         options=(-max_len=16384)
         ;;
+    removal)
+        sources=("$root/uninstaller/Removal.cpp" "$root/uninstaller/DeleteTree.cpp" "$root/uninstaller/Uninstall.cpp"
+                 "$root/engine/PathNames.cpp" "$root/tests/uninstaller/TreeModel.cpp")
+        includes=(-I "$root/uninstaller" -I "$root/engine" -I "$root/tests/uninstaller")
+        corpora=("$root/fuzz/removal_corpus")
+        # The tree, its changes and the two values need a few dozen bytes.
+        options=(-max_len=256)
+        ;;
     *)
-        echo "usage: $0 [SECONDS] [lzh|pack|wininit|list|help]" >&2
+        echo "usage: $0 [SECONDS] [lzh|pack|wininit|list|help|removal]" >&2
         return 2
         ;;
     esac

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace files {
 
@@ -93,6 +94,12 @@ std::string ShortPath(const std::string& path);
 const unsigned DirectoryBuffer = 256;
 std::string WindowsDirectory(unsigned bufferBytes = DirectoryBuffer);
 std::string SystemDirectory(unsigned bufferBytes = DirectoryBuffer);
+// On 64-bit Windows and Wine, the System directories beside the program's
+// own: SysWOW64, the 32-bit programs' (GetSystemWow64DirectoryA, looked up
+// at run time), and for a 32-bit program, whose "system32" leads to
+// SysWOW64, the system's own through the Windows directory's "Sysnative".
+// None on Windows 95 and on the host build.
+std::vector<std::string> OtherSystemDirectories();
 
 // Windows 95 keeps files written through the profile functions in a cache:
 // this writes it back before such a file is read directly.

@@ -218,6 +218,11 @@ std::string SystemDirectory(unsigned)
     return std::string();
 }
 
+std::vector<std::string> OtherSystemDirectories()
+{
+    return {};
+}
+
 void FlushProfileCache(const std::string&) {}
 
 }  // namespace files

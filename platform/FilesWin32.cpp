@@ -336,6 +336,23 @@ std::string SystemDirectory(unsigned bufferBytes)
     return dir.c_str();
 }
 
+std::vector<std::string> OtherSystemDirectories()
+{
+    std::vector<std::string> dirs;
+    using Wow64DirectoryCall = UINT(WINAPI*)(LPSTR, UINT);
+    const auto wow64Directory = reinterpret_cast<Wow64DirectoryCall>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetSystemWow64DirectoryA")));
+    char dir[DirectoryBuffer];
+    const UINT length = wow64Directory ? wow64Directory(dir, sizeof dir) : 0;
+    if (length > 0 && length < sizeof dir)
+        dirs.push_back(dir);
+    const std::string windows = WindowsDirectory();
+    const DWORD attributes = GetFileAttributesA((windows + "\\Sysnative").c_str());
+    if (!windows.empty() && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        dirs.push_back(windows + "\\Sysnative");
+    return dirs;
+}
+
 void FlushProfileCache(const std::string& path)
 {
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());

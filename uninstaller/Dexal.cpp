@@ -87,7 +87,14 @@ public:
         return forms;
     }
 
-    std::vector<std::string> ProtectedDirs() override { return {files::WindowsDirectory(), files::SystemDirectory()}; }
+    // On 64-bit Windows every kind of program's System directory is kept.
+    std::vector<std::string> ProtectedDirs() override
+    {
+        std::vector<std::string> dirs = {files::WindowsDirectory(), files::SystemDirectory()};
+        for (const std::string& other : files::OtherSystemDirectories())
+            dirs.push_back(other);
+        return dirs;
+    }
 
     // The conversation stays open until the program ends.
     void RemoveProgramGroup() override

@@ -32,7 +32,7 @@ e2e_reset() {
     chmod -R u+w "$target" "$prefix/drive_c/Juegos" 2>/dev/null
     rm -rf "$target" "$target " "$prefix/drive_c/Juegos" "$prefix/drive_c/Mis Juegos (demo), [v1]" "$work/e" \
         "$prefix/drive_c/INST" "$prefix/drive_c/MisDatos"
-    find "$windows" "$windows/system32" -maxdepth 1 -iname 'DXL*.tmp' -delete
+    find "$windows" "$windows/system32" "$windows/syswow64" -maxdepth 1 -iname 'DXL*.tmp' -delete 2>/dev/null
     find "$windows" -maxdepth 1 \( -iname wininit.ini -o -iname wininit.bak \) -delete
     rm -f "$windows/canario.txt"
     [ -f "$dexal" ] && ! is_cd_copy "$dexal" && rm -f "$dexal"
@@ -408,7 +408,7 @@ scenario_ownership() {
 # the Windows and System directories.
 expect_no_marks() {
     local left
-    left=$(find "$windows" "$windows/system32" -maxdepth 1 -iname 'DXL*.tmp' -printf '%f ')
+    left=$(find "$windows" "$windows/system32" "$windows/syswow64" -maxdepth 1 -iname 'DXL*.tmp' -printf '%f ' 2>/dev/null)
     [ -z "$left" ] || fail "marks left behind: $left"
 }
 
@@ -418,19 +418,25 @@ count_files() {
 
 # Drive E: mapped onto the Windows directory (what SUBST E: C:\WINDOWS gives
 # on Windows 95): "Instalado" and the directory the installation owns name
-# the System directory through it. Not one of its files goes.
+# the System directory through it, and then (in a prefix with both halves)
+# SysWOW64, the System directory of 32-bit programs. Not one of their files
+# goes.
 scenario_system_alias() {
-    local before after
+    local dir before after
     cp "$cd_dir/Dexal.EXE" "$dexal"
     map_drive e "$windows"
-    register 'E:\system32\' 'E:\SYSTEM32'
-    before=$(count_files "$windows/system32")
-    uninstall uninstall_fails.txt
-    after=$(count_files "$windows/system32")
-    [ "$before" = "$after" ] || fail "C:\windows\system32 held $before files, now $after"
+    for dir in system32 syswow64; do
+        [ -d "$windows/$dir" ] || continue
+        register "E:\\$dir\\" "E:\\${dir^^}"
+        before=$(count_files "$windows/$dir")
+        uninstall uninstall_fails.txt "$dir"
+        after=$(count_files "$windows/$dir")
+        [ "$before" = "$after" ] || fail "C:\\windows\\$dir held $before files, now $after"
+        expect_unregistered
+        rm -f "$(wininit)"
+    done
     [ -f "$windows/notepad.exe" ] || fail "the Windows directory lost its files"
     expect_no_marks
-    expect_unregistered
 }
 
 # Beside the installation C:\DemoMB another program's "C:\DemoMB " (with a

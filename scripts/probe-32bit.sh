@@ -3,6 +3,11 @@
 # without it, and the 32-bit Wine then cannot start at all.
 #
 #   runs_32bit_code    true when a 32-bit executable runs here
+#   use_32bit_code     whether to run the release's 32-bit programs: the
+#                      same, unless RUNS_32BIT_CODE=no (or yes) answers; the
+#                      end-to-end tests, test.sh and sample.sh play a machine
+#                      that refuses 32-bit code with it (bootstrap.sh goes by
+#                      the probe alone, so that a play never removes wine32)
 #
 # The probe is the smallest static i386 ELF program: _exit(42) through int 0x80.
 
@@ -20,4 +25,12 @@ runs_32bit_code() {
     status=$?
     rm -f "$probe"
     [ "$status" -eq 42 ]
+}
+
+use_32bit_code() {
+    case "${RUNS_32BIT_CODE:-}" in
+        yes) return 0 ;;
+        no) return 1 ;;
+        *) runs_32bit_code ;;
+    esac
 }

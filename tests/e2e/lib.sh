@@ -41,6 +41,16 @@
 # robot runs on a display (display_robots). Such a prefix has the same sound
 # card and goes when the scenario ends (E2E_KEEP=1 keeps it for a look).
 #
+# The build's programs are 64-bit, or 32-bit in the release: the CD's
+# installer tells which. 32-bit programs run under Wine's 32-bit half, and
+# only where this machine runs 32-bit code (scripts/probe-32bit.sh; elsewhere
+# every scenario is skipped). They see the prefix as a 32-bit program sees
+# 64-bit Windows: HKLM\Software through Wow6432Node, which the registry
+# helpers below read, write and reset with the 32-bit reg and regedit, so
+# that a scenario names a key as the program does; and their System
+# directory, C:\windows\system32 to them, is syswow64 on the host
+# ($system_name).
+#
 # The test bed's sound card: one wave device, a Sound Blaster 16 (port 220,
 # IRQ 5, DMA 1 and 5), that the stand-in driver identifies; the installer
 # autodetects it. Scenarios about sound change the wave key and the driver's
@@ -65,6 +75,8 @@ source "$lib_dir/transcript.sh" || lib_missing "$lib_dir/transcript.sh"
 source "$lib_dir/../../scripts/wine-cd.sh" || lib_missing "$lib_dir/../../scripts/wine-cd.sh"
 # shellcheck source=scripts/wine-display.sh
 source "$lib_dir/../../scripts/wine-display.sh" || lib_missing "$lib_dir/../../scripts/wine-display.sh"
+# shellcheck source=scripts/probe-32bit.sh
+source "$lib_dir/../../scripts/probe-32bit.sh" || lib_missing "$lib_dir/../../scripts/probe-32bit.sh"
 
 # Bash runs this, in a subshell, for a command that does not exist: it leaves
 # a note that e2e_main finds once the scenario is over.
@@ -91,6 +103,12 @@ on_display=
 SKIP=77
 mounted=()
 watcher=
+# The registry programs and the System directory's name on the host, for
+# 64-bit programs; e2e_main sets those of 32-bit ones.
+reg_program=reg
+regedit_program=regedit
+# shellcheck disable=SC2034 # the scenario scripts read it
+system_name=system32
 
 # Wine in the scenario's prefix: the test prefix, or one of its own.
 wine_cmd() {
@@ -104,21 +122,21 @@ wine_cmd() {
 # ---- the registry ---------------------------------------------------------------
 
 reg_set() {
-    wine_cmd reg add "$1" /v "$2" /d "$3" /f >/dev/null
+    wine_cmd "$reg_program" add "$1" /v "$2" /d "$3" /f >/dev/null
 }
 
 reg_delete() {
-    wine_cmd reg delete "$1" /f >/dev/null 2>&1
+    wine_cmd "$reg_program" delete "$1" /f >/dev/null 2>&1
 }
 
 # reg_exists KEY [VALUE]
 reg_exists() {
-    wine_cmd reg query "$1" ${2:+/v "$2"} >/dev/null 2>&1
+    wine_cmd "$reg_program" query "$1" ${2:+/v "$2"} >/dev/null 2>&1
 }
 
 # The data of a value as reg prints it (code page 437; ASCII here).
 reg_value() {
-    wine_cmd reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n 's/^    .*    REG_[A-Z_]*    //p'
+    wine_cmd "$reg_program" query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n 's/^    .*    REG_[A-Z_]*    //p'
 }
 
 # expect_reg KEY VALUE DATA: the value holds exactly DATA.
@@ -392,6 +410,55 @@ expect_same() {
     done
 }
 
+# ---- the programs' bitness -----------------------------------------------------
+
+# pe_bits FILE: 32 or 64, the machine of the Windows image FILE; fails for
+# anything else.
+pe_bits() {
+    local header machine
+    header=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ')
+    [ -n "$header" ] || return 1
+    machine=$(od -An -tx2 -j"$((header + 4))" -N2 "$1" 2>/dev/null | tr -d ' ')
+    case "$machine" in
+        014c) echo 32 ;;
+        8664) echo 64 ;;
+        *) return 1 ;;
+    esac
+}
+
+# The bitness of the CD's programs, and for 32-bit ones the 32-bit registry
+# programs and syswow64; exits with $SKIP where 32-bit code cannot run.
+use_programs_bitness() {
+    local bits
+    bits=$(pe_bits "$cd_dir/ZELMOT.EXE") || { echo "$e2e_name.sh: $cd_dir/ZELMOT.EXE is not a Windows program" >&2; exit 2; }
+    [ "$bits" = 32 ] || return 0
+    if ! use_32bit_code; then
+        echo "SKIP: the programs are 32-bit and this machine's kernel refuses 32-bit code"
+        exit $SKIP
+    fi
+    reg_program='C:\windows\syswow64\reg.exe'
+    regedit_program='C:\windows\syswow64\regedit.exe'
+    # shellcheck disable=SC2034 # the scenario scripts read it
+    system_name=syswow64
+}
+
+# after_restart: a restart of Windows is over. Wine carries out WININIT.INI
+# in its 64-bit boot step, whose System directory is system32, while a
+# 32-bit program's, which it names C:\WINDOWS\SYSTEM32 too, is syswow64:
+# Windows 95 has one. For 32-bit programs the entries carried out
+# (wininit.bak) are carried out once more by another restart, with their
+# System directory where the programs see it.
+after_restart() {
+    local windows=$prefix/drive_c/windows carried
+    [ "$system_name" != system32 ] || return 0
+    carried=$(find "$windows" -maxdepth 1 -iname wininit.bak | head -n 1)
+    [ -n "$carried" ] || return 0
+    sed 's/\\system32\\/\\syswow64\\/Ig' "$carried" >"$windows/wininit.ini"
+    rm -f "$carried"
+    wine_stop_server "$prefix"
+    wine_cmd cmd /c exit >/dev/null 2>&1
+}
+
 # ---- reset and main ------------------------------------------------------------
 
 reset_prefix() {
@@ -416,7 +483,7 @@ reset_prefix() {
         printf '\r\n[-%s]\r\n' "${key/#HKLM\\/HKEY_LOCAL_MACHINE\\}" >>"$reset"
     done
     qrbdivd_defaults_reg >>"$reset"
-    wine_cmd regedit /S "Z:${reset//\//\\}" >/dev/null 2>&1 || fail "cannot reset the registry with $reset"
+    wine_cmd "$regedit_program" /S "Z:${reset//\//\\}" >/dev/null 2>&1 || fail "cannot reset the registry with $reset"
     # What else a program's scenarios leave behind, reset by their script.
     if declare -F e2e_reset >/dev/null; then
         e2e_reset
@@ -439,6 +506,7 @@ e2e_main() {
     scenario=$1 uirobot=$2 cd_dir=$3 wine_run=$4 build_dir=$5
     work=$PWD/$e2e_name/$scenario
     declare -F "scenario_$scenario" >/dev/null || { echo "$e2e_name.sh: no scenario $scenario" >&2; exit 2; }
+    use_programs_bitness
     case "$e2e_program" in
         [Dd]:\\*) [ -f "$cd_dir/${e2e_program:3}" ] || { echo "$e2e_name.sh: no ${e2e_program:3} in $cd_dir" >&2; exit 2; } ;;
     esac

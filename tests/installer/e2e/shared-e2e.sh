@@ -44,7 +44,7 @@ put() {
 set_up() {
     throwaway_prefix "$work/prefix" || return 1
     windows=$prefix/drive_c/windows
-    system=$windows/system32
+    system=$windows/$system_name
     held=$windows/temp/held
     copy_cd "$work/cd"
     cp "$zelmot" "$work/cd/ZELMOT.EXE"
@@ -159,6 +159,7 @@ scenario_restart_no() {
     holder=
     wine_stop_server "$prefix"
     wine_cmd cmd /c exit >/dev/null 2>&1
+    after_restart
     check_after_restart
 }
 
@@ -187,6 +188,7 @@ scenario_restart_yes() {
         [ -z "$(find "$windows" -maxdepth 1 -iname wininit.ini)" ] && break
         sleep 0.05
     done
+    after_restart
     check_after_restart
     [ -n "$(find "$windows" -maxdepth 1 -iname wininit.bak)" ] || fail "no wininit.bak"
 }

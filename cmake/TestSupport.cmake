@@ -53,8 +53,9 @@ endfunction()
 
 # add_e2e_scenarios(NAME SCRIPT SCENARIOS... [TIMEOUT SECONDS] [ENV VAR=VALUE...])
 # One CTest test NAME_SCENARIO per scenario of an end-to-end script built on
-# tests/e2e/lib.sh, run in the test prefix with the robot and the sample CD;
-# the script's status 77 counts as skipped (no bind mounts, no Xvfb).
+# tests/e2e/lib.sh, run in the test prefix with the robot ($E2E_UIROBOT, of
+# the build's bitness) and the build's sample CD; the script's status 77
+# counts as skipped (no bind mounts, no Xvfb, no 32-bit code).
 function(add_e2e_scenarios name script)
   cmake_parse_arguments(E "" "TIMEOUT" "SCENARIOS;ENV" ${ARGN})
   if(NOT E_TIMEOUT)
@@ -63,7 +64,7 @@ function(add_e2e_scenarios name script)
   foreach(scenario ${E_SCENARIOS})
     add_test(NAME ${name}_${scenario}
       COMMAND bash ${script} ${scenario}
-              $<TARGET_FILE:uirobot> ${SAMPLECD_DIR} ${CMAKE_CROSSCOMPILING_EMULATOR} ${CMAKE_BINARY_DIR})
+              ${E2E_UIROBOT} ${SAMPLECD_DIR} ${CMAKE_CROSSCOMPILING_EMULATOR} ${CMAKE_BINARY_DIR})
     wine_test(${name}_${scenario})
     set_tests_properties(${name}_${scenario} PROPERTIES TIMEOUT ${E_TIMEOUT} SKIP_RETURN_CODE 77)
     if(E_ENV)

@@ -1,7 +1,12 @@
 #!/bin/bash
 # The main job: the demo installed from the bundled sample CD.
 #
-# Builds the Windows programs, masters the sample CD (build/win64/DEMOMB.ISO),
+# Builds the Windows programs and masters the sample CD: the release
+# (build/win32/DEMOMB.ISO, the 32-bit programs for Windows 95) where this
+# machine runs 32-bit code, which Wine's 32-bit half needs, and the same disc
+# with the 64-bit programs (build/win64/DEMOMB.ISO) elsewhere; the first
+# lines say which and why (scripts/probe-32bit.sh; RUNS_32BIT_CODE=no plays
+# a machine that refuses 32-bit code). Then it
 # makes a fresh Windows 95 prefix (build/sample/prefix) with the image's
 # contents (build/sample/cd, read-only, as 7z extracts them) as its CD-ROM
 # drive D: and a sound card that the
@@ -29,6 +34,8 @@ root=$PWD
 source scripts/wine-display.sh
 # shellcheck source=scripts/wine-cd.sh
 source scripts/wine-cd.sh
+# shellcheck source=scripts/probe-32bit.sh
+source scripts/probe-32bit.sh
 
 # The recording of the install run: how full the bar is in every frame, and
 # two frames taken while it was filling kept as zelmot-copy-1/2.png.
@@ -61,8 +68,26 @@ show_progress_frames() {
 }
 
 bash scripts/bootstrap.sh
-cmake --preset win64 >/dev/null
-cmake --build --preset win64 --target disc uirobot lzhtool qrbdivd -j"$(nproc)" >/dev/null
+# The disc, and the robot of its programs' bitness. A 32-bit program sees
+# HKLM\Software through Wow6432Node: its uninstall key is there.
+if use_32bit_code; then
+    preset=win32
+    robot_dir=build/win32/testtools/tools/uirobot
+    robot_target=testtools
+    software='HKLM\Software\Wow6432Node'
+    echo "== The disc: build/win32/DEMOMB.ISO, the release (the 32-bit programs for Windows 95): this machine runs 32-bit code"
+else
+    preset=win64
+    robot_dir=build/win64/tools/uirobot
+    robot_target=uirobot
+    software='HKLM\Software'
+    echo "== The disc: build/win64/DEMOMB.ISO, the same disc with 64-bit programs: this machine's kernel refuses 32-bit code, and the release's programs are 32-bit"
+fi
+image=build/$preset/DEMOMB.ISO
+# The prefix is a copy of that build's test prefix template.
+wine_cd_template=${WINE_PREFIX_TEMPLATE:-$root/build/$preset/wine-prefix.template}
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" --target disc "$robot_target" qrbdivd -j"$(nproc)" >/dev/null
 
 out=$root/build/sample
 cd_dir=$out/cd
@@ -73,9 +98,9 @@ rm -rf "$out"
 mkdir -p "$out" "$shots"
 # The disc as pressed: its size file (Longitud.dat, written when it was
 # mastered) spares the installer the size pass.
-echo "== The disc image, build/win64/DEMOMB.ISO ($(stat -c %s build/win64/DEMOMB.ISO) bytes), label $(
-    xorriso -indev build/win64/DEMOMB.ISO -pvd_info 2>/dev/null | sed -n 's/^Volume Id *: *//p')"
-7z x -y -o"$cd_dir" build/win64/DEMOMB.ISO >/dev/null
+echo "== The disc image, $image ($(stat -c %s "$image") bytes), label $(
+    xorriso -indev "$image" -pvd_info 2>/dev/null | sed -n 's/^Volume Id *: *//p')"
+7z x -y -o"$cd_dir" "$image" >/dev/null
 chmod -R a-w "$cd_dir"
 find "$cd_dir" -mindepth 1 -maxdepth 1 -printf '%f %s\n' | sort | awk '{printf "  %10s  %s\n", $2, $1}'
 echo "AUTORUN.INF:"
@@ -87,12 +112,13 @@ echo
 # the stand-in driver as a service that starts with every Wine session, and
 # the wave device it identifies.
 sound_driver=${SAMPLE_SOUND_DRIVER:-qrbdivd}
-sound=(--sound build/win64/tests/qrbdivd.sys)
+sound=(--sound "build/$preset/tests/qrbdivd.sys")
 [ "$sound_driver" != none ] || sound=()
 trap 'wine_stop_server "$prefix"; display_stop' EXIT
-wine_cd_prefix "$prefix" "$cd_dir" "${sound[@]}" --robot build/win64/tools/uirobot >/dev/null
+wine_cd_prefix "$prefix" "$cd_dir" "${sound[@]}" --robot "$robot_dir" >/dev/null
+# Listed by the build's own packer, which reads archives as the installer does.
 echo "== The sample CD's resource archive, D:\\Resource.lzh"
-wine_in "$prefix" build/win64/tools/lzhtool/lzhtool.exe l 'D:\Resource.lzh' 2>/dev/null || true
+"build/$preset/host/tools/lzhtool/lzhtool" l "$cd_dir/Resource.lzh" 2>/dev/null || true
 
 # A real graphics driver for the window.
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
@@ -189,7 +215,7 @@ fi
 echo
 echo "== Registry values written"
 for key in 'HKCU\Software\Quelvar Multimedia\Instalar\Demo Morvadin Brumaria' \
-    'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Demo Morvadin Brumaria'; do
+    "$software\Microsoft\Windows\CurrentVersion\Uninstall\Demo Morvadin Brumaria"; do
     wine reg query "$key" 2>/dev/null | tr -d '\r' | sed '/^$/d' || echo "$key: (none)"
 done
 
@@ -263,7 +289,7 @@ fi
 # The last act: the uninstaller, started as the registered UninstallString
 # says, answered "Sí"; then the next start of Windows (wineboot -r carries out
 # WININIT.INI), which removes the uninstaller itself.
-uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Demo Morvadin Brumaria'
+uninstall_key="$software\Microsoft\Windows\CurrentVersion\Uninstall\Demo Morvadin Brumaria"
 uninstaller=$(wine reg query "$uninstall_key" /v UninstallString 2>/dev/null | tr -d '\r' |
     sed -n 's/^    UninstallString    REG_SZ    //p')
 if [ -n "$by_hand" ]; then

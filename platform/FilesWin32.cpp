@@ -208,12 +208,19 @@ bool Exists(const std::string& path)
 
 namespace {
 
+// A function of kernel32 that the first Windows 95 lacks, looked up when it
+// is called; null where the system has none.
+template <typename Call>
+Call Kernel32Function(const char* name)
+{
+    return reinterpret_cast<Call>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name)));
+}
+
 using FinalNameCall = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
 
 FinalNameCall FinalNameFunction()
 {
-    return reinterpret_cast<FinalNameCall>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
+    return Kernel32Function<FinalNameCall>("GetFinalPathNameByHandleA");
 }
 
 }  // namespace
@@ -340,8 +347,7 @@ std::vector<std::string> OtherSystemDirectories()
 {
     std::vector<std::string> dirs;
     using Wow64DirectoryCall = UINT(WINAPI*)(LPSTR, UINT);
-    const auto wow64Directory = reinterpret_cast<Wow64DirectoryCall>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetSystemWow64DirectoryA")));
+    const auto wow64Directory = Kernel32Function<Wow64DirectoryCall>("GetSystemWow64DirectoryA");
     char dir[DirectoryBuffer];
     const UINT length = wow64Directory ? wow64Directory(dir, sizeof dir) : 0;
     if (length > 0 && length < sizeof dir)

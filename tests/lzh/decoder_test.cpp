@@ -365,8 +365,9 @@ TEST_P(DecoderWindow, StartsAsZeros)
     alignas(RecordingArchive) static unsigned char memory[sizeof(RecordingArchive)];
     std::memset(memory, use.usedMemory ? 0x5A : 0, sizeof memory);
     RecordingArchive* archive = new (memory) RecordingArchive;
-    if (use.archiveBefore)
+    if (use.archiveBefore) {
         EXPECT_EQ(1, archive->ExtractAll(earlier.c_str()));
+    }
     EXPECT_EQ(1, archive->ExtractAll(path.c_str()));
     archive->~RecordingArchive();
     Bytes got;
